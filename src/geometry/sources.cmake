@@ -1,0 +1,1 @@
+# Geometry helpers and the sample-model generator land here.

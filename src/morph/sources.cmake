@@ -1,0 +1,3 @@
+target_sources(agim PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Morph.cpp
+)
