@@ -1,1 +1,2 @@
 # Geometry helpers and the sample-model generator land here.
+target_sources(agim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SampleModels.cpp)
