@@ -2,6 +2,10 @@ target_sources(agim PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DrawSink.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GLBufferEntryPoints.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HeadlessContext.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/AGIM_Render_Stubs.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/AGIM_ZipperRender_Stubs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AGIM_Render.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipperBlockAccess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipperEmit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipperRender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipperCornerRender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ZipperCornerStitch.cpp
 )
