@@ -8,4 +8,5 @@ target_sources(agim PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ZipperRender.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZipperCornerRender.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZipperCornerStitch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UlCColorTable_Static.cpp
 )
