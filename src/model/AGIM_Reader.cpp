@@ -1,5 +1,291 @@
-// TODO(reader): stub until the reader lands.
-#include "model/AGIM.h"
+// The model file reader: the patch count, then per patch 11 ints (id, level, storage level,
+// four neighbour ids, four direction codes), 6 x N x N floats and one separator character.
+// Everything is checked; a file is taken whole or rejected whole with one clear error line.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <sys/stat.h>
+#include <string>
+#include <utility>
+#include <vector>
 
-bool AGIM::Read_AGIM_File(const char*) { return false; }
-bool AGIM::Read_AGIM_Text(const char*, std::size_t, const char*) { return false; }
+#include "model/AGIM.h"
+#include "model/Level.h"
+#include "model/ModelTokenScanner.h"
+
+namespace {
+
+using agim::ModelTokenScanner;
+using agim::TokenStatus;
+
+// The fewest bytes one patch record can take: 35 numbers of one character each, blanks
+// between them, and a one-byte separator that may touch the numbers on either side.
+constexpr std::size_t kMinRecordBytes = 70;
+// The fewest bytes a float sample can take inside a record: one character and a blank.
+constexpr std::size_t kMinSampleBytes = 2;
+
+// Writes the focus-rectangle constants every loaded model carries.
+void write_focus_constants(AGIM& model) {
+  model.focus_max_x = 625.167f;
+  model.focus_max_y = 436.167f;
+  model.focus_min_x = 296.833f;
+  model.focus_min_y = 107.833f;
+}
+
+// Leaves `model` as an unreadable file does (no patches) and reports `message` on stderr.
+void reject(AGIM& model, std::string message) {
+  model.element_count = 0;
+  model.elements = std::vector<AGIM_element>();
+  model.lod_reference = -2.0f;
+  model.load_error = std::move(message);
+  std::fprintf(stderr, "%s\n", model.load_error.c_str());
+}
+
+// Parses one model text into temporaries; on failure `error` holds the one-line reason.
+class RecordParser {
+ public:
+  // Parses `length` bytes at `text`; `source` names the text in messages.
+  RecordParser(const char* text, std::size_t length, const char* source)
+      : scan_(text, length), source_(source) {}
+
+  // Reads the count and every record. False, with `error` set, when the text is rejected.
+  bool parse() {
+    if (!read_count()) return false;
+    elements.resize(static_cast<std::size_t>(count));
+    record_of_id_.assign(static_cast<std::size_t>(count), -1);
+    for (record_ = 0; record_ < count; ++record_) {
+      id_ = -1;
+      if (!read_record()) return false;
+    }
+    return true;
+  }
+
+  int count = 0;                       // patch count read from the text
+  std::vector<AGIM_element> elements;  // the patches, slot = id
+  std::string error;                   // why the text was rejected
+
+ private:
+  // Reads and bounds the patch count.
+  bool read_count() {
+    const char* at = nullptr;
+    if (!read_int(count, "the patch count (an int)", at)) return false;
+    if (count < 0) return fail(at, "a patch count of 0 or more");
+    const std::size_t fit = scan_.remaining() / kMinRecordBytes;
+    if (static_cast<std::size_t>(count) > fit) {
+      return fail(at, "a patch count the file can hold (" + std::to_string(fit) +
+                          " records at most in the " + std::to_string(scan_.remaining()) +
+                          " bytes that follow)");
+    }
+    return true;
+  }
+
+  // Reads one record into the slot its id names.
+  bool read_record() {
+    const char* at = nullptr;
+    int id = 0;
+    if (!read_int(id, "the patch id (an int)", at)) return false;
+    if (id < 0 || id >= count)
+      return fail(at, "a patch id from 0 to " + std::to_string(count - 1));
+    const int earlier = record_of_id_[static_cast<std::size_t>(id)];
+    if (earlier >= 0) {
+      return fail(at, "a patch id not used before (id " + std::to_string(id) +
+                          " is already used by record " + std::to_string(earlier + 1) + ")");
+    }
+    record_of_id_[static_cast<std::size_t>(id)] = record_;
+    id_ = id;
+    AGIM_element& e = elements[static_cast<std::size_t>(id)];
+    e.element_id = id;
+
+    const char* level_at = nullptr;
+    if (!read_int(e.level, "the level (an int)", level_at)) return false;
+    if (e.level < 1) return fail(level_at, "a level of 1 or more");
+    e.base_level = e.level;
+
+    if (!read_int(e.max_level, "the storage level (an int)", at)) return false;
+    if (e.max_level < 1 || e.max_level > agim::kMaxStorageLevel) {
+      return fail(at, "a storage level from 1 to " + std::to_string(agim::kMaxStorageLevel));
+    }
+    if (e.level > e.max_level) {
+      return fail(level_at, "a level no higher than the storage level " +
+                                std::to_string(e.max_level));
+    }
+    const int n = agim::grid_size_for_level(e.max_level);
+    const std::size_t cells = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    // Check the text can hold the samples before allocating room for them.
+    if (6 * cells * kMinSampleBytes > scan_.remaining()) {
+      return fail(at, "a storage level whose " + std::to_string(6 * cells) +
+                          " samples fit in the " + std::to_string(scan_.remaining()) +
+                          " bytes that follow");
+    }
+
+    for (int k = 0; k < 4; ++k) {
+      if (!read_int(e.neighbour[k], side_field("the neighbour id", k).c_str(), at)) return false;
+      if (e.neighbour[k] < 0 || e.neighbour[k] >= count) {
+        return fail(at, side_field("a neighbour id", k) + " from 0 to " +
+                            std::to_string(count - 1));
+      }
+    }
+    for (int k = 0; k < 4; ++k) {
+      if (!read_int(e.side_orientation[k], side_field("the direction code", k).c_str(), at))
+        return false;
+    }
+    e.grid_size = agim::grid_size_for_level(e.level);
+
+    e.position_grid.resize(n);
+    e.normal_grid.resize(n);
+    Point* positions = e.position_grid.data();
+    Point* normals = e.normal_grid.data();
+    for (std::size_t i = 0; i < cells; ++i) {
+      if (!read_sample(positions[i].x, i, 0, n) || !read_sample(positions[i].y, i, 1, n) ||
+          !read_sample(positions[i].z, i, 2, n) || !read_sample(normals[i].x, i, 3, n) ||
+          !read_sample(normals[i].y, i, 4, n) || !read_sample(normals[i].z, i, 5, n))
+        return false;
+    }
+    return read_separator();
+  }
+
+  // Reads value `value` (0..5) of sample `cell` of an n x n record into `out`.
+  bool read_sample(float& out, std::size_t cell, int value, int n) {
+    const TokenStatus status = scan_.read_float(out);
+    if (status == TokenStatus::kOk) return true;
+    const std::size_t side = static_cast<std::size_t>(n);
+    std::string what = "a float sample (row " + std::to_string(cell / side) + ", column " +
+                       std::to_string(cell % side) + ", value " + std::to_string(value + 1) +
+                       " of 6)";
+    if (status == TokenStatus::kOutOfRange) what += " within the float range";
+    return fail(scan_.token_start(), what);
+  }
+
+  // Reads and discards the end-of-record separator.
+  bool read_separator() {
+    char separator = 0;
+    if (scan_.read_char(separator) != TokenStatus::kOk)
+      return fail(scan_.token_start(), "the end-of-record separator character");
+    if (ModelTokenScanner::can_begin_number(separator)) {
+      return fail(scan_.token_start(),
+                  "the end-of-record separator character (one that cannot begin a number)",
+                  "; the separator seems to be missing");
+    }
+    return true;
+  }
+
+  // Reads an int token described by `what`; `at` receives where the token begins.
+  bool read_int(int& out, const char* what, const char*& at) {
+    const TokenStatus status = scan_.read_int(out);
+    at = scan_.token_start();
+    if (status == TokenStatus::kOk) return true;
+    if (status == TokenStatus::kOutOfRange)
+      return fail(at, std::string(what) + " within the int range");
+    return fail(at, what);
+  }
+
+  // "<field> of side k".
+  static std::string side_field(const char* field, int side) {
+    return std::string(field) + " of side " + std::to_string(side);
+  }
+
+  // Records the message for a bad token at `at`: place, record, expectation and what is there.
+  bool fail(const char* at, const std::string& expected, const char* note = "") {
+    const agim::TextPlace place = scan_.place_of(at);
+    error = source_ + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) +
+            ": ";
+    if (record_ >= 0) {
+      error += "record " + std::to_string(record_ + 1) + " of " + std::to_string(count);
+      if (id_ >= 0) error += " (id " + std::to_string(id_) + ")";
+      error += ": ";
+    }
+    error += "expected " + expected + ", found " + scan_.describe_token(at) + note;
+    return false;
+  }
+
+  ModelTokenScanner scan_;           // the text
+  std::string source_;               // the text's name in messages
+  std::vector<int> record_of_id_;    // per id, the record that used it, or -1
+  int record_ = -1;                  // record being read (0-based), -1 before the first
+  int id_ = -1;                      // id of the record being read, -1 until known
+};
+
+}  // namespace
+
+bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* source_name) {
+  write_focus_constants(*this);
+  const char* source = (source_name != nullptr) ? source_name : "<model text>";
+  if (text == nullptr && length != 0) {
+    reject(*this, std::string(source) + ": no text to read");
+    return false;
+  }
+  try {
+    RecordParser parser(text, length, source);
+    if (!parser.parse()) {
+      reject(*this, std::move(parser.error));
+      return false;
+    }
+    element_count = parser.count;
+    elements = std::move(parser.elements);
+  } catch (const std::bad_alloc&) {
+    reject(*this, std::string(source) + ": not enough memory to hold the model");
+    return false;
+  }
+  lod_reference = -2.0f;
+  load_error.clear();
+  return true;
+}
+
+bool AGIM::Read_AGIM_File(const char* filename) {
+  write_focus_constants(*this);
+  const std::string name = (filename != nullptr) ? filename : "<no file name>";
+  if (filename == nullptr) {
+    reject(*this, name + ": cannot open the model file: no file name given");
+    return false;
+  }
+  std::FILE* file = std::fopen(filename, "rb");
+  if (file == nullptr) {
+    reject(*this, name + ": cannot open the model file: " + std::strerror(errno));
+    return false;
+  }
+  std::vector<char> bytes;
+  bool read_failed = false;
+  int read_errno = 0;
+  try {
+    // The size is only a hint: the file is read to its end however long it turns out to be.
+    std::size_t capacity = 1 << 16;
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        reject(*this, name + ": cannot read the model file: " + std::strerror(EISDIR));
+        return false;
+      }
+      if (S_ISREG(info.st_mode) && info.st_size > 0)
+        capacity = static_cast<std::size_t>(info.st_size) + 1;
+    }
+    bytes.resize(capacity);
+    std::size_t used = 0;
+    while (true) {
+      if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+      const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, file);
+      used += got;
+      if (got == 0) {
+        if (std::ferror(file)) {
+          read_failed = true;
+          read_errno = errno;
+        }
+        break;
+      }
+    }
+    bytes.resize(used);
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    reject(*this, name + ": not enough memory to read the model file");
+    return false;
+  }
+  std::fclose(file);
+  if (read_failed) {
+    reject(*this, name + ": cannot read the model file: " +
+                      (read_errno != 0 ? std::strerror(read_errno) : "read error"));
+    return false;
+  }
+  return Read_AGIM_Text(bytes.data(), bytes.size(), name.c_str());
+}

@@ -1,0 +1,212 @@
+// ModelTokenScanner: reads the whitespace-separated tokens of model text held in memory (ints,
+// floats, single separator characters) the way classic-locale stream extraction reads them.
+#pragma once
+
+#include <charconv>
+#include <cstdio>
+#include <cstddef>
+#include <string>
+#include <system_error>
+
+namespace agim {
+
+// What one token read produced.
+enum class TokenStatus {
+  kOk,          // the token was read; the scanner is past it
+  kEndOfText,   // only whitespace was left
+  kNotANumber,  // the text at the position cannot begin (or complete) the number asked for
+  kOutOfRange,  // a well-formed number too large for its type
+};
+
+// Line and column (both 1-based, columns count bytes) of a place in the text.
+struct TextPlace {
+  std::size_t line = 1;    // 1 + line breaks before the place
+  std::size_t column = 1;  // 1 + bytes since the last line break
+};
+
+// A forward scanner over [begin, end). Every read first skips whitespace (blank, tab, line
+// feed, vertical tab, form feed, carriage return), then reads the longest prefix that forms
+// the token and stops, so tokens may touch ("0.5#", "#1"). A failed read leaves the scanner
+// at the start of the offending token (after the whitespace), where token_start() names it.
+// Nothing is allocated while reading and nothing outside [begin, end) is ever touched.
+class ModelTokenScanner {
+ public:
+  // Scans the `length` bytes at `text`; the text need not end in a zero byte.
+  ModelTokenScanner(const char* text, std::size_t length)
+      : begin_(text), cur_(text), end_(text + length), token_(text) {}
+
+  // True for the characters classic-locale extraction skips as whitespace.
+  static bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+  // True for a character that can begin a number: a digit, '+', '-' or '.'.
+  static bool can_begin_number(char c) {
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+  }
+
+  // Skips whitespace and marks where the next token begins.
+  void skip_space() {
+    while (cur_ != end_ && is_space(*cur_)) ++cur_;
+    token_ = cur_;
+  }
+
+  // Reads an optionally signed decimal int ("7", "-3", "+12"). Overflow is kOutOfRange.
+  TokenStatus read_int(int& out) {
+    skip_space();
+    if (cur_ == end_) return TokenStatus::kEndOfText;
+    const char* p = cur_;
+    // A sign must be followed by a digit; from_chars takes '-' but not '+'.
+    const char* digits = (*p == '+' || *p == '-') ? p + 1 : p;
+    if (digits == end_ || *digits < '0' || *digits > '9') return TokenStatus::kNotANumber;
+    if (*p == '+') p = digits;
+    const std::from_chars_result r = std::from_chars(p, end_, out);
+    if (r.ec == std::errc::invalid_argument) return TokenStatus::kNotANumber;
+    if (r.ec == std::errc::result_out_of_range) return TokenStatus::kOutOfRange;
+    cur_ = r.ptr;
+    return TokenStatus::kOk;
+  }
+
+  // Reads a decimal float: optional sign, digits with an optional fraction (at least one
+  // digit in all: "1.", ".5"), optional exponent ("e-3"), rounded once to float. Rejects
+  // what extraction rejects: "inf", "nan", a bare "." or sign, an exponent mark without
+  // digits ("1e", "1e+"), and magnitudes above the float range. Values too small for a float
+  // become a zero of the same sign, as extraction gives them.
+  TokenStatus read_float(float& out) {
+    skip_space();
+    if (cur_ == end_) return TokenStatus::kEndOfText;
+    const char* p = cur_;
+    if (*p == '+' || *p == '-') ++p;
+    // Only a digit or a full stop may follow the sign: this keeps out "inf", "nan", "+-1".
+    if (p == end_ || !((*p >= '0' && *p <= '9') || *p == '.')) return TokenStatus::kNotANumber;
+    const char* from = (*cur_ == '+') ? p : cur_;
+    float value = 0.0f;
+    const std::from_chars_result r = std::from_chars(from, end_, value);
+    if (r.ec == std::errc::invalid_argument) return TokenStatus::kNotANumber;
+    // An exponent mark left behind means it had no digits: extraction takes it and fails.
+    if (r.ptr != end_ && (*r.ptr == 'e' || *r.ptr == 'E')) return TokenStatus::kNotANumber;
+    if (r.ec == std::errc::result_out_of_range) {
+      if (!magnitude_below_one(p, r.ptr)) return TokenStatus::kOutOfRange;
+      value = (*cur_ == '-') ? -0.0f : 0.0f;
+    }
+    out = value;
+    cur_ = r.ptr;
+    return TokenStatus::kOk;
+  }
+
+  // Reads the next non-whitespace character, whatever it is.
+  TokenStatus read_char(char& out) {
+    skip_space();
+    if (cur_ == end_) return TokenStatus::kEndOfText;
+    out = *cur_++;
+    return TokenStatus::kOk;
+  }
+
+  // Where the token of the last read (successful or not) begins, or the end of the text.
+  const char* token_start() const { return token_; }
+  // Where the next read starts.
+  const char* position() const { return cur_; }
+  // Bytes not yet consumed.
+  std::size_t remaining() const { return static_cast<std::size_t>(end_ - cur_); }
+  // True when nothing but whitespace remains (skips it).
+  bool at_end() {
+    skip_space();
+    return cur_ == end_;
+  }
+
+  // Line and column of `place` (a pointer into the text, or its end).
+  TextPlace place_of(const char* place) const;
+  // The token at `place` for a message: quoted, at most a few dozen bytes, control and
+  // non-ASCII bytes escaped; "end of file" when only whitespace is left.
+  std::string describe_token(const char* place) const;
+
+ private:
+  // For a well-formed decimal number [digits, stop) without its sign: true when its
+  // magnitude is below one, so that an out-of-range conversion was an underflow.
+  static bool magnitude_below_one(const char* digits, const char* stop);
+
+  const char* begin_;  // first byte of the text
+  const char* cur_;    // next byte to read
+  const char* end_;    // one past the last byte
+  const char* token_;  // start of the token of the last read
+};
+
+// --- Out-of-line members: places and excerpts for messages, the underflow test ---------
+
+inline TextPlace ModelTokenScanner::place_of(const char* place) const {
+  TextPlace where;
+  if (place < begin_ || place > end_) return where;
+  const char* line_start = begin_;
+  for (const char* p = begin_; p != place; ++p) {
+    if (*p == '\n') {
+      ++where.line;
+      line_start = p + 1;
+    }
+  }
+  where.column = static_cast<std::size_t>(place - line_start) + 1;
+  return where;
+}
+
+inline std::string ModelTokenScanner::describe_token(const char* place) const {
+  constexpr std::size_t kMaxShown = 32;
+  if (place < begin_ || place > end_) return "nothing";
+  const char* p = place;
+  while (p != end_ && is_space(*p)) ++p;
+  if (p == end_) return "end of file";
+  std::string text = "\"";
+  std::size_t shown = 0;
+  for (; p != end_ && !is_space(*p) && shown < kMaxShown; ++p, ++shown) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"' || c == '\\') {
+      text += '\\';
+      text += static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
+      text += escaped;
+    } else {
+      text += static_cast<char>(c);
+    }
+  }
+  text += '"';
+  if (p != end_ && !is_space(*p)) text += "...";
+  return text;
+}
+
+inline bool ModelTokenScanner::magnitude_below_one(const char* digits, const char* stop) {
+  // Decimal exponent of the leading non-zero digit of the mantissa.
+  long lead = 0;
+  bool nonzero = false;
+  const char* p = digits;
+  long integer_digits = 0;
+  for (; p != stop && *p >= '0' && *p <= '9'; ++p) {
+    if (*p != '0') nonzero = true;
+    if (nonzero) ++integer_digits;
+  }
+  if (nonzero) {
+    lead = integer_digits - 1;
+  } else {
+    long zeros = 0;
+    if (p != stop && *p == '.') ++p;
+    for (; p != stop && *p >= '0' && *p <= '9'; ++p) {
+      if (*p != '0') {
+        nonzero = true;
+        break;
+      }
+      ++zeros;
+    }
+    if (!nonzero) return true;  // zero itself is never out of range
+    lead = -(zeros + 1);
+  }
+  while (p != stop && ((*p >= '0' && *p <= '9') || *p == '.')) ++p;
+  long exponent = 0;
+  if (p != stop && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negative = false;
+    if (p != stop && (*p == '+' || *p == '-')) negative = (*p++ == '-');
+    for (; p != stop && *p >= '0' && *p <= '9'; ++p) {
+      if (exponent < 1000000000L) exponent = exponent * 10 + (*p - '0');
+    }
+    if (negative) exponent = -exponent;
+  }
+  return lead + exponent < 0;
+}
+
+}  // namespace agim
