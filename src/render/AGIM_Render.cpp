@@ -8,11 +8,7 @@
 #include "model/AGIM.h"
 #include "model/Level.h"
 #include "render/DrawSink.h"
-
-#if __has_include("render/UlCColorTable_Static.h")
 #include "render/UlCColorTable_Static.h"
-#define AGIM_HAVE_COLOR_TABLE 1
-#endif
 
 namespace {
 
@@ -41,14 +37,9 @@ void draw_quads(AGIM& model, Pass pass) {
   for (int k = 0; k < count; ++k) {
     const AGIM_element& e = model.elements[static_cast<std::size_t>(k)];
     if (pass == Pass::Shaded) {
-#ifdef AGIM_HAVE_COLOR_TABLE
       osg::Color4<unsigned char> colour;
       colour = UlCColorTable_Static::Instance()->get_Color(static_cast<unsigned int>(k));
       gl.Color4ubv(&colour[0]);
-#else
-      const unsigned char colour[4] = {192, 192, 192, 255};
-      gl.Color4ubv(colour);
-#endif
     } else {
       gl.Color3f(0.0f, 0.0f, 0.0f);
     }
