@@ -70,7 +70,7 @@ class RecordParser {
   // Reads and bounds the patch count.
   bool read_count() {
     const char* at = nullptr;
-    if (!read_int(count, "the patch count (an int)", at)) return false;
+    if (!read_int(count, "the patch count", -1, at)) return false;
     if (count < 0) return fail(at, "a patch count of 0 or more");
     const std::size_t fit = scan_.remaining() / kMinRecordBytes;
     if (static_cast<std::size_t>(count) > fit) {
@@ -85,7 +85,7 @@ class RecordParser {
   bool read_record() {
     const char* at = nullptr;
     int id = 0;
-    if (!read_int(id, "the patch id (an int)", at)) return false;
+    if (!read_int(id, "the patch id", -1, at)) return false;
     if (id < 0 || id >= count)
       return fail(at, "a patch id from 0 to " + std::to_string(count - 1));
     const int earlier = record_of_id_[static_cast<std::size_t>(id)];
@@ -99,11 +99,11 @@ class RecordParser {
     e.element_id = id;
 
     const char* level_at = nullptr;
-    if (!read_int(e.level, "the level (an int)", level_at)) return false;
+    if (!read_int(e.level, "the level", -1, level_at)) return false;
     if (e.level < 1) return fail(level_at, "a level of 1 or more");
     e.base_level = e.level;
 
-    if (!read_int(e.max_level, "the storage level (an int)", at)) return false;
+    if (!read_int(e.max_level, "the storage level", -1, at)) return false;
     if (e.max_level < 1 || e.max_level > agim::kMaxStorageLevel) {
       return fail(at, "a storage level from 1 to " + std::to_string(agim::kMaxStorageLevel));
     }
@@ -121,15 +121,14 @@ class RecordParser {
     }
 
     for (int k = 0; k < 4; ++k) {
-      if (!read_int(e.neighbour[k], side_field("the neighbour id", k).c_str(), at)) return false;
+      if (!read_int(e.neighbour[k], "the neighbour id", k, at)) return false;
       if (e.neighbour[k] < 0 || e.neighbour[k] >= count) {
         return fail(at, side_field("a neighbour id", k) + " from 0 to " +
                             std::to_string(count - 1));
       }
     }
     for (int k = 0; k < 4; ++k) {
-      if (!read_int(e.side_orientation[k], side_field("the direction code", k).c_str(), at))
-        return false;
+      if (!read_int(e.side_orientation[k], "the direction code", k, at)) return false;
     }
     e.grid_size = agim::grid_size_for_level(e.level);
 
@@ -171,13 +170,15 @@ class RecordParser {
     return true;
   }
 
-  // Reads an int token described by `what`; `at` receives where the token begins.
-  bool read_int(int& out, const char* what, const char*& at) {
+  // Reads the int field `field` (of side `side` when that is 0..3); `at` receives where the
+  // token begins. The message is only built when the read fails.
+  bool read_int(int& out, const char* field, int side, const char*& at) {
     const TokenStatus status = scan_.read_int(out);
     at = scan_.token_start();
     if (status == TokenStatus::kOk) return true;
-    if (status == TokenStatus::kOutOfRange)
-      return fail(at, std::string(what) + " within the int range");
+    std::string what = (side >= 0) ? side_field(field, side) : std::string(field);
+    what += " (an int)";
+    if (status == TokenStatus::kOutOfRange) what += " within the int range";
     return fail(at, what);
   }
 

@@ -259,7 +259,9 @@ TEST(ReaderFormat, EmptyModelAndReadingAgain) {
   expect_constants(model);
 
   // A rejected text leaves its reason; a good one read next replaces the patches and clears it.
+  testing::internal::CaptureStderr();
   ASSERT_FALSE(read_text(model, "x"));
+  testing::internal::GetCapturedStderr();
   EXPECT_FALSE(model.load_error.empty());
   Record rec;
   rec.max_level = 3;
