@@ -8,7 +8,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libopenmesh-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libcgal-demo
+  xvfb xauth libcgal-demo libpng-dev
 )
 missing=()
 for p in "${packages[@]}"; do
