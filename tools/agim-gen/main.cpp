@@ -11,6 +11,10 @@
 #include <system_error>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "geometry/MeshSampler.h"
 #include "geometry/SampleModels.h"
 #include "model/AGIM.h"
 #include "model/AGIM_Writer.h"
@@ -21,6 +25,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage:\n"
     "  agim-gen --out DIR [--patches K] [--storage-level L] [--level-spread S] [--shapes LIST]\n"
+    "           [--from-mesh FILE]... [--no-real-meshes]\n"
     "  agim-gen --summary FILE...\n"
     "  agim-gen --help\n"
     "\n"
@@ -30,6 +35,14 @@ constexpr const char* kUsage =
     "current levels spread over L-S .. L (never below 1), so the models morph into one another\n"
     "and neighbouring patches differ by up to S levels. Output is the same on every run.\n"
     "\n"
+    "Closed meshes (OFF, OBJ, PLY, STL) convert with the same layout: rays from the mesh's\n"
+    "area-weighted centroid along every sample direction take the farthest hit, and the result\n"
+    "is scaled to radius 1 on the turntable centre. Without --shapes and --from-mesh, the\n"
+    "default sequence is sphere, bunny, blobby, rounded-cube, ellipsoid, bumpy-sphere, twisted;\n"
+    "bunny and blobby come from the CGAL sample data in\n"
+    "/usr/share/doc/libcgal-dev/data.tar.gz (package libcgal-demo), extracted to a temporary\n"
+    "folder, and are left out when that file is absent.\n"
+    "\n"
     "Options:\n"
     "  --out DIR            folder to write the model files into\n"
     "  --patches K          patches along each cube face edge, 1..64 (default 2: 24 patches)\n"
@@ -37,12 +50,69 @@ constexpr const char* kUsage =
     "  --level-spread S     spread of current levels below L, 0 or more (default 3)\n"
     "  --shapes LIST        comma-separated shapes in sequence order (default: all of\n"
     "                       sphere,rounded-cube,ellipsoid,bumpy-sphere,twisted)\n"
+    "  --from-mesh FILE     convert a closed mesh, after the --shapes models; repeatable\n"
+    "  --no-real-meshes     leave bunny and blobby out of the default sequence\n"
     "  --summary FILE...    read each model file and print its patches, level histogram,\n"
     "                       zipper sides and bounding box\n"
     "  --help               this text\n";
 
 // Largest number of stored samples a generated model may hold (about 1.6 GB of grids).
 constexpr long long kMaxSamples = 25'000'000;
+
+// CGAL's sample data and the meshes the default sequence takes from it, with their names.
+constexpr const char* kCgalData = "/usr/share/doc/libcgal-dev/data.tar.gz";
+struct RealMesh {
+  const char* member;  // path inside the archive
+  const char* name;    // name in the sequence
+};
+constexpr RealMesh kRealMeshes[] = {{"data/meshes/bunny00.off", "bunny"}, {"data/meshes/blobby.off", "blobby"}};
+
+// One model of the sequence: a shape, or a mesh file with the name its model file gets.
+struct Item {
+  bool is_mesh = false;
+  agim::SampleShape shape = agim::SampleShape::Sphere;
+  std::string mesh_path;
+  std::string name;
+};
+
+// A temporary folder removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "agim-gen-XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }  // empty when it could not be made
+
+ private:
+  std::string path_;
+};
+
+// Extracts the real meshes from CGAL's sample data into `dir`; false (with a note on stderr)
+// when tar fails.
+bool extract_real_meshes(const std::string& dir) {
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    std::vector<const char*> args = {"tar", "-xzf", kCgalData, "-C", dir.c_str()};
+    for (const RealMesh& m : kRealMeshes) args.push_back(m.member);
+    args.push_back(nullptr);
+    execvp("tar", const_cast<char* const*>(args.data()));
+    _exit(127);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "agim-gen: note: could not extract meshes from %s; leaving them out\n", kCgalData);
+    return false;
+  }
+  return true;
+}
 
 int usage_error(const std::string& message) {
   std::fprintf(stderr, "agim-gen: %s\nTry 'agim-gen --help'.\n", message.c_str());
@@ -132,6 +202,8 @@ int main(int argc, char** argv) {
   std::string out_dir;
   std::vector<std::string> summary_files;
   bool summary = false;
+  bool real_meshes = true;
+  std::vector<std::string> mesh_files;
 
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -163,6 +235,12 @@ int main(int argc, char** argv) {
       const char* v = value("S");
       if (!v || !parse_int(v, 0, 100, &layout.level_spread))
         return usage_error("--level-spread needs a whole number 0..100, got '" + std::string(v ? v : "") + "'");
+    } else if (arg == "--from-mesh") {
+      const char* v = value("FILE");
+      if (!v || !*v) return usage_error("--from-mesh needs a mesh file");
+      mesh_files.push_back(v);
+    } else if (arg == "--no-real-meshes") {
+      real_meshes = false;
     } else if (arg == "--shapes") {
       const char* v = value("LIST");
       if (!v) return usage_error("--shapes needs a comma-separated list");
@@ -188,8 +266,6 @@ int main(int argc, char** argv) {
   if (samples > kMaxSamples)
     return usage_error("layout too large: " + std::to_string(samples) + " samples a model, at most " +
                        std::to_string(kMaxSamples));
-  if (shapes.empty()) shapes.assign(agim::kAllSampleShapes.begin(), agim::kAllSampleShapes.end());
-
   std::error_code ec;
   std::filesystem::create_directories(out_dir, ec);
   if (ec || !std::filesystem::is_directory(out_dir)) {
@@ -198,19 +274,44 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The sequence: the chosen shapes, then the chosen meshes; by default every shape with the
+  // real meshes after the sphere.
+  std::vector<Item> items;
+  TempDir temp;
+  const bool by_default = shapes.empty() && mesh_files.empty();
+  for (agim::SampleShape s : shapes) items.push_back({false, s, {}, agim::sample_shape_name(s)});
+  for (const std::string& f : mesh_files)
+    items.push_back({true, agim::SampleShape::Sphere, f, std::filesystem::path(f).stem().string()});
+  if (by_default) {
+    for (agim::SampleShape s : agim::kAllSampleShapes) {
+      items.push_back({false, s, {}, agim::sample_shape_name(s)});
+      if (s != agim::SampleShape::Sphere || !real_meshes || !std::filesystem::exists(kCgalData)) continue;
+      if (temp.path().empty() || !extract_real_meshes(temp.path())) continue;
+      for (const RealMesh& m : kRealMeshes)
+        items.push_back({true, agim::SampleShape::Sphere, (std::filesystem::path(temp.path()) / m.member).string(), m.name});
+    }
+  }
+
   int index = 0;
-  for (agim::SampleShape shape : shapes) {
+  for (const Item& item : items) {
     AGIM model;
+    std::string error;
     try {
-      agim::make_sample_model(shape, layout, model);
+      if (item.is_mesh) {
+        if (!agim::make_mesh_model_from_file(item.mesh_path.c_str(), layout, model, &error)) {
+          std::fprintf(stderr, "agim-gen: %s\n", error.c_str());
+          return 1;
+        }
+      } else {
+        agim::make_sample_model(item.shape, layout, model);
+      }
     } catch (const std::exception& ex) {
       std::fprintf(stderr, "agim-gen: %s\n", ex.what());
       return 1;
     }
-    char name[64];
-    std::snprintf(name, sizeof name, "%02d-%s.agim", ++index, agim::sample_shape_name(shape));
-    const std::string path = (std::filesystem::path(out_dir) / name).string();
-    std::string error;
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d-", ++index);
+    const std::string path = (std::filesystem::path(out_dir) / (number + item.name + ".agim")).string();
     if (!Write_AGIM_File(model, path.c_str(), &error)) {
       std::fprintf(stderr, "agim-gen: %s\n", error.c_str());
       return 1;
