@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/AGIM.h"
 #include "model/Level.h"
 #include "render/DrawSink.h"
+#include "common/TestModels.h"
 #include "zipper_fixture.h"
 
 namespace agim::test {
