@@ -2,6 +2,7 @@
 #include "model/AGIM.h"
 #include "model/Level.h"
 #include "zipper/ZipperAccess.h"
+#include "zipper/ZipperColumns.h"
 
 using agim::blocks_per_side;
 using agim::zipper::block_filled;
@@ -62,8 +63,10 @@ void AGIM::Fill_ZipperBlock() {
     for (int s = 0; s < 4; ++s) (*el.zipper_blocks)[s].resize(static_cast<std::size_t>(nb));
     for (int s = 0; s < 4; ++s) {
       if (!el.side_zipper[s]) continue;
-      Fill_OneColumn_ZB(e, s);
-      if (el.level < el.max_level) Select_OneColumn_ZB(e, s);
+      // Filling at full resolution and thinning to the neighbour's spacing in one pass: the
+      // same samples as Fill_OneColumn_ZB followed by Select_OneColumn_ZB, without the
+      // full-resolution copy.
+      agim::zipper::fill_side_blocks(*this, e, s, agim::zipper::selected_level_diff(*this, e, s));
     }
   }
   Detect_IFNZB_CZB();

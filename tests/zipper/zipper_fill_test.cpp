@@ -340,6 +340,30 @@ TEST(ZipperFill, RerunningThePreparationGivesIdenticalFreshBlocks) {
       }
 }
 
+TEST(ZipperFill, FillThenSelectGivesTheBlocksThePreparationMakes) {
+  // The preparation fills straight at the neighbour's spacing; filling at full resolution and
+  // thinning afterwards must give the same blocks. Gaps 1, 2 (= d), 3 (> d); codes 0, 1, 2.
+  for (int gap : {1, 2, 3})
+    for (int orientation : {0, 1, 2}) {
+      SCOPED_TRACE(testing::Message() << "gap " << gap << " code " << orientation);
+      AGIM m;
+      for (int side = 0; side < 4; ++side) {
+        coarse_beside_fine(m, 2, 4, side, 2 + gap, orientation);
+        const std::vector<AGIM_Zipper_Block> prepared = (*m.elements[0].zipper_blocks)[side];
+        m.Fill_OneColumn_ZB(0, side);
+        EXPECT_EQ(block(m, 0, side, 0).sample_count, 5);
+        m.Select_OneColumn_ZB(0, side);
+        for (std::size_t b = 0; b < prepared.size(); ++b) {
+          const AGIM_Zipper_Block& now = block(m, 0, side, static_cast<int>(b));
+          EXPECT_EQ(now.level_diff, prepared[b].level_diff);
+          ASSERT_EQ(now.sample_count, prepared[b].sample_count);
+          EXPECT_EQ(0, std::memcmp(now.samples.data(), prepared[b].samples.data(),
+                                   now.samples.sample_count() * sizeof(Point)));
+        }
+      }
+    }
+}
+
 TEST(ZipperFill, KeptBlocksDropLinksIntoRecreatedBlocks) {
   // Patch 0 links to patch 1's blocks; then patch 0 stops having a zipper while patch 1's
   // blocks are re-created. Patch 0's kept blocks must not point at the destroyed ones.
