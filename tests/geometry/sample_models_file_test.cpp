@@ -12,6 +12,7 @@
 #include "common/TestModels.h"
 #include "geometry/SampleModels.h"
 #include "model/AGIM_Writer.h"
+#include "sample_models_checks.h"
 
 namespace agim {
 namespace {
@@ -92,6 +93,22 @@ TEST(ModelWriter, ShortestFormReadsBackToTheSameBits) {
     char separator = 0;
     ASSERT_TRUE(in >> separator);
     EXPECT_EQ(separator, ';');
+  }
+}
+
+TEST(ModelWriter, EveryShapeRoundTripsThroughTheReader) {
+  for (SampleShape shape : kAllSampleShapes) {
+    SCOPED_TRACE(sample_shape_name(shape));
+    AGIM written;
+    make_sample_model(shape, SampleLayout{2, 4, 3}, written);
+    const std::string path = std::string(AGIM_TEST_TMP) + "/round_trip_" + sample_shape_name(shape) + ".agim";
+    std::string error;
+    ASSERT_TRUE(Write_AGIM_File(written, path.c_str(), &error)) << error;
+    AGIM read;
+    ASSERT_TRUE(read.Read_AGIM_File(path.c_str())) << read.load_error;
+    test::expect_same_model(written, read);
+    EXPECT_EQ(read.lod_reference, -2.0f);
+    EXPECT_EQ(read.focus_min_x, written.focus_min_x);
   }
 }
 

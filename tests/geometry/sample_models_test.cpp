@@ -2,7 +2,6 @@
 // the spread of levels, on every shape.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <set>
@@ -10,46 +9,14 @@
 #include <vector>
 
 #include "geometry/SampleModels.h"
+#include "sample_models_checks.h"
 #include "model/Level.h"
 
 namespace agim {
 namespace {
 
-// Stored samples along side s of a patch, in increasing grid index.
-std::vector<const Point*> side_samples(const PointGrid& g, int s) {
-  const int n = g.size();
-  std::vector<const Point*> out;
-  for (int i = 0; i < n; ++i) {
-    switch (s) {
-      case 0: out.push_back(&g[0][i]); break;
-      case 1: out.push_back(&g[i][0]); break;
-      case 2: out.push_back(&g[n - 1][i]); break;
-      default: out.push_back(&g[i][n - 1]); break;
-    }
-  }
-  return out;
-}
-
-bool same_bits(const Point& a, const Point& b) {
-  return std::bit_cast<uint32_t>(a.x) == std::bit_cast<uint32_t>(b.x) &&
-         std::bit_cast<uint32_t>(a.y) == std::bit_cast<uint32_t>(b.y) &&
-         std::bit_cast<uint32_t>(a.z) == std::bit_cast<uint32_t>(b.z);
-}
-
-// True when the two sides hold the same samples (positions and normals) bit for bit, in the
-// same or in reverse order.
-bool sides_match(const AGIM_element& a, int sa, const AGIM_element& b, int sb) {
-  const auto pa = side_samples(a.position_grid, sa), na = side_samples(a.normal_grid, sa);
-  const auto pb = side_samples(b.position_grid, sb), nb = side_samples(b.normal_grid, sb);
-  if (pa.size() != pb.size()) return false;
-  const std::size_t n = pa.size();
-  bool forward = true, backward = true;
-  for (std::size_t i = 0; i < n; ++i) {
-    forward = forward && same_bits(*pa[i], *pb[i]) && same_bits(*na[i], *nb[i]);
-    backward = backward && same_bits(*pa[i], *pb[n - 1 - i]) && same_bits(*na[i], *nb[n - 1 - i]);
-  }
-  return forward || backward;
-}
+using test::same_bits;
+using test::sides_match;
 
 struct LayoutCase {
   const char* name;
