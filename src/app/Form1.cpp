@@ -324,14 +324,14 @@ void Form1::View_All_Click() {
       }
   }
   if (!(lo[0] <= hi[0])) return;  // nothing to frame
-  // The turntable sweeps the box about the vertical axis through the centre: frame the sweep.
+  // The turntable sweeps the box about the vertical axis through the centre: frame the
+  // cylinder it sweeps, so the model stays in view while it turns.
   double reach = 0.0;
   for (double x : {lo[0], hi[0]})
     for (double y : {lo[1], hi[1]}) reach = std::max(reach, std::hypot(x - kTurntableX, y - kTurntableY));
-  const Brelix::Vec3d sweep_lo(kTurntableX - reach, kTurntableY - reach, lo[2]);
-  const Brelix::Vec3d sweep_hi(kTurntableX + reach, kTurntableY + reach, hi[2]);
-  Brelix::ViewerCamera& camera = ulbrelixControl1->Camera();
-  camera.Frame(sweep_lo, sweep_hi);
+  const double half_height = (hi[2] - lo[2]) * 0.5;
+  const Brelix::Vec3d centre(kTurntableX, kTurntableY, (lo[2] + hi[2]) * 0.5);
+  ulbrelixControl1->Camera().Frame_Sphere(centre, std::hypot(reach, half_height));
   ulbrelixControl1->update();
 }
 

@@ -40,8 +40,12 @@ bool ViewerCamera::Is_Valid() const {
 }
 
 void ViewerCamera::Frame(const Vec3d& lo, const Vec3d& hi, double margin) {
-  scene_centre = (lo + hi) * 0.5;
-  scene_radius = std::max((hi - lo).norm() * 0.5 + margin, 1e-6);
+  Frame_Sphere((lo + hi) * 0.5, (hi - lo).norm() * 0.5 + margin);
+}
+
+void ViewerCamera::Frame_Sphere(const Vec3d& centre, double radius) {
+  scene_centre = centre;
+  scene_radius = std::isfinite(radius) ? std::max(radius, 1e-6) : 1.0;
   Vec3d dir = position - target;
   if (dir.norm() <= 0.0) dir = Vec3d(0.0, -0.87, 0.5);
   dir.normalize();

@@ -23,6 +23,9 @@ class ViewerCamera {
   // Aims at the sphere around the box [lo, hi] (grown by `margin`, added to its radius) along
   // the current viewing direction, from the distance at which the sphere fills the view.
   void Frame(const Vec3d& lo, const Vec3d& hi, double margin = 0.0);
+  // Aims at the sphere (centre, radius) along the current viewing direction, from the
+  // distance at which the sphere fills the view; it becomes the scene navigation keeps near.
+  void Frame_Sphere(const Vec3d& centre, double radius);
   // Left drag: turns the eye about the target; a drag across the full height is 180 degrees.
   void Orbit(double dx_px, double dy_px, double height_px);
   // Middle drag: moves eye and target together in the view plane, following the pointer.
