@@ -130,6 +130,25 @@ bool RadialMeshSampler::build(const TriangleSoup& soup, std::string* error) {
     return false;
   }
 
+  // Outward winding first, so that the centroid below sums every triangle's corners in the
+  // same order whichever way the file wound them: the enclosed signed volume, taken about the
+  // middle of the vertices' box, must be positive.
+  V3 lo = soup.vertices[static_cast<std::size_t>(usable[0].v[0])], hi = lo;
+  for (const Tri& t : usable)
+    for (int k = 0; k < 3; ++k)
+      for (std::size_t a = 0; a < 3; ++a) {
+        lo[a] = std::min(lo[a], soup.vertices[static_cast<std::size_t>(t.v[k])][a]);
+        hi[a] = std::max(hi[a], soup.vertices[static_cast<std::size_t>(t.v[k])][a]);
+      }
+  const V3 mid{0.5 * (lo[0] + hi[0]), 0.5 * (lo[1] + hi[1]), 0.5 * (lo[2] + hi[2])};
+  double volume = 0.0;
+  for (const Tri& t : usable)
+    volume += dot(sub(soup.vertices[static_cast<std::size_t>(t.v[0])], mid),
+                  cross(sub(soup.vertices[static_cast<std::size_t>(t.v[1])], mid),
+                        sub(soup.vertices[static_cast<std::size_t>(t.v[2])], mid)));
+  if (volume < 0.0)
+    for (Tri& t : usable) std::swap(t.v[1], t.v[2]);
+
   // Area-weighted centroid of the surface.
   double total = 0.0;
   V3 centre{0.0, 0.0, 0.0};
@@ -144,14 +163,6 @@ bool RadialMeshSampler::build(const TriangleSoup& soup, std::string* error) {
   centroid_ = centre;
   verts_.reserve(soup.vertices.size());
   for (const V3& p : soup.vertices) verts_.push_back(sub(p, centre));
-
-  // Outward winding: the enclosed signed volume must be positive.
-  double volume = 0.0;
-  for (const Tri& t : usable)
-    volume += dot(verts_[static_cast<std::size_t>(t.v[0])],
-                  cross(verts_[static_cast<std::size_t>(t.v[1])], verts_[static_cast<std::size_t>(t.v[2])]));
-  if (volume < 0.0)
-    for (Tri& t : usable) std::swap(t.v[1], t.v[2]);
 
   vnormals_.assign(verts_.size(), V3{0.0, 0.0, 0.0});
   for (const Tri& t : usable) {
