@@ -413,6 +413,32 @@ TEST(ZipperCornerStitch, OnlySidesZeroAndTwoStartACorner) {
   EXPECT_EQ(model.Stitch_CornerZB_Render(0), 5);
 }
 
+TEST(ZipperCornerStitch, SingleBlockSideIsVisitedTwiceAsAFirstBlock) {
+  // A patch at level 1: block 0 of side 0 is both end blocks. Both visits take it as a first
+  // block partnered with block 0 of side 3, whose chain is its head.
+  AGIM model;
+  side_model(model, 1, {2, kNone, kNone, 3});
+  AGIM_Zipper_Block& B = block_at(model, 0, 0);
+  AGIM_Zipper_Block& A = block_at(model, 3, 0);
+  B.is_corner = 1;
+  set_corner_chains(B, true, 3);
+  RecordingDrawSink sink;
+  ScopedDrawSink scope(sink);
+  EXPECT_EQ(model.Unique_CornerZB_Render(0), 2 * 6);
+  EXPECT_EQ(model.Stitch_CornerZB_Render(0), 2 * 5);
+  const std::vector<Triangle> got = triangles_of(sink);
+  ASSERT_EQ(got.size(), 22u);
+  // The first band triangle is (P[1], Q[1], C) with Q taken from the partner's head.
+  const Triangle& t = got[12];
+  EXPECT_EQ(t.v[0].x, B.head[1].x);
+  EXPECT_EQ(t.v[0].y, B.head[1].y);
+  EXPECT_EQ(t.v[1].x, A.head[1].x);
+  EXPECT_EQ(t.v[1].y, A.head[1].y);
+  EXPECT_EQ(t.v[1].z, tag_of(3, 0));
+  EXPECT_EQ(t.v[2].x, 0);
+  EXPECT_EQ(t.v[2].y, 0);
+}
+
 // Runs the driver on `model`, returning what it printed and the calls it made.
 std::string run_driver(AGIM& model, RecordingDrawSink& sink) {
   ScopedDrawSink scope(sink);

@@ -206,6 +206,13 @@ TEST(ZipperTiling, CornerCellsAreTiledOnceForEveryPairOfLevelDifferences) {
         if (nb > 2) {
           EXPECT_EQ(flat, 0);
         }
+        // The driver draws the same triangles in one batch and prints their number.
+        RecordingDrawSink sink;
+        ScopedDrawSink scope(sink);
+        testing::internal::CaptureStdout();
+        model.Render_ZipperAGIM();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), std::to_string(tris.size()) + "\n");
+        EXPECT_EQ(triangles_of(sink).size(), tris.size());
       }
 }
 
