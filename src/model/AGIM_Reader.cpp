@@ -4,12 +4,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <sys/stat.h>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "model/AGIM.h"
 #include "model/Level.h"
@@ -208,6 +211,78 @@ class RecordParser {
   int id_ = -1;                      // id of the record being read, -1 until known
 };
 
+// Closes a C file when it goes out of scope.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Frees a buffer from allocate_bytes.
+struct FreeBytes {
+  void operator()(char* bytes) const { std::free(bytes); }
+};
+
+// An owned, uninitialised byte buffer.
+using ByteBuffer = std::unique_ptr<char, FreeBytes>;
+
+// Allocates `size` uninitialised bytes (throws std::bad_alloc).
+ByteBuffer allocate_bytes(std::size_t size) {
+  void* bytes = std::malloc(size > 0 ? size : 1);
+  if (bytes == nullptr) throw std::bad_alloc();
+  return ByteBuffer(static_cast<char*>(bytes));
+}
+
+// The whole contents of a file, in one buffer left uninitialised beyond what was read.
+struct FileBytes {
+  ByteBuffer data;        // the bytes
+  std::size_t size = 0;  // how many were read
+};
+
+// Reads the file whole into `out`; false with `why` set when it cannot be opened or read.
+bool read_whole_file(const char* filename, FileBytes& out, std::string& why) {
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(filename, "rb"));
+  if (!file) {
+    why = std::string("cannot open the model file: ") + std::strerror(errno);
+    return false;
+  }
+  // The size is only a hint: the file is read to its end however long it turns out to be.
+  std::size_t capacity = std::size_t{1} << 16;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) {
+      why = std::string("cannot read the model file: ") + std::strerror(EISDIR);
+      return false;
+    }
+    if (S_ISREG(info.st_mode) && info.st_size > 0)
+      capacity = static_cast<std::size_t>(info.st_size) + 1;
+  }
+  try {
+    ByteBuffer data = allocate_bytes(capacity);
+    std::size_t used = 0;
+    while (true) {
+      if (used == capacity) {
+        ByteBuffer larger = allocate_bytes(capacity * 2);
+        std::memcpy(larger.get(), data.get(), used);
+        data = std::move(larger);
+        capacity *= 2;
+      }
+      const std::size_t got = std::fread(data.get() + used, 1, capacity - used, file.get());
+      used += got;
+      if (got == 0) break;
+    }
+    if (std::ferror(file.get())) {
+      why = std::string("cannot read the model file: ") +
+            (errno != 0 ? std::strerror(errno) : "read error");
+      return false;
+    }
+    out.data = std::move(data);
+    out.size = used;
+  } catch (const std::bad_alloc&) {
+    why = "not enough memory to read the model file";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* source_name) {
@@ -236,57 +311,15 @@ bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* sour
 
 bool AGIM::Read_AGIM_File(const char* filename) {
   write_focus_constants(*this);
-  const std::string name = (filename != nullptr) ? filename : "<no file name>";
   if (filename == nullptr) {
-    reject(*this, name + ": cannot open the model file: no file name given");
+    reject(*this, "<no file name>: cannot open the model file: no file name given");
     return false;
   }
-  std::FILE* file = std::fopen(filename, "rb");
-  if (file == nullptr) {
-    reject(*this, name + ": cannot open the model file: " + std::strerror(errno));
+  FileBytes bytes;
+  std::string why;
+  if (!read_whole_file(filename, bytes, why)) {
+    reject(*this, std::string(filename) + ": " + why);
     return false;
   }
-  std::vector<char> bytes;
-  bool read_failed = false;
-  int read_errno = 0;
-  try {
-    // The size is only a hint: the file is read to its end however long it turns out to be.
-    std::size_t capacity = 1 << 16;
-    struct stat info {};
-    if (fstat(fileno(file), &info) == 0) {
-      if (S_ISDIR(info.st_mode)) {
-        std::fclose(file);
-        reject(*this, name + ": cannot read the model file: " + std::strerror(EISDIR));
-        return false;
-      }
-      if (S_ISREG(info.st_mode) && info.st_size > 0)
-        capacity = static_cast<std::size_t>(info.st_size) + 1;
-    }
-    bytes.resize(capacity);
-    std::size_t used = 0;
-    while (true) {
-      if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-      const std::size_t got = std::fread(bytes.data() + used, 1, bytes.size() - used, file);
-      used += got;
-      if (got == 0) {
-        if (std::ferror(file)) {
-          read_failed = true;
-          read_errno = errno;
-        }
-        break;
-      }
-    }
-    bytes.resize(used);
-  } catch (const std::bad_alloc&) {
-    std::fclose(file);
-    reject(*this, name + ": not enough memory to read the model file");
-    return false;
-  }
-  std::fclose(file);
-  if (read_failed) {
-    reject(*this, name + ": cannot read the model file: " +
-                      (read_errno != 0 ? std::strerror(read_errno) : "read error"));
-    return false;
-  }
-  return Read_AGIM_Text(bytes.data(), bytes.size(), name.c_str());
+  return Read_AGIM_Text(bytes.data.get(), bytes.size, filename);
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstddef>
 #include <string>
 #include <system_error>
@@ -72,6 +74,7 @@ class ModelTokenScanner {
   TokenStatus read_float(float& out) {
     skip_space();
     if (cur_ == end_) return TokenStatus::kEndOfText;
+    if (read_short_float(out)) return TokenStatus::kOk;
     const char* p = cur_;
     if (*p == '+' || *p == '-') ++p;
     // Only a digit or a full stop may follow the sign: this keeps out "inf", "nan", "+-1".
@@ -118,6 +121,60 @@ class ModelTokenScanner {
   std::string describe_token(const char* place) const;
 
  private:
+  // The quick path of read_float for the common spellings: at most 19 mantissa digits and a
+  // decimal exponent within 22 of zero. The mantissa is then exact in a double, one multiply
+  // or divide by an exact power of ten rounds it once to double, and rounding that double to
+  // float gives the correctly rounded float unless the double sits exactly halfway between
+  // two floats. Anything else (longer numbers, bad or far exponents, halfway doubles, text
+  // that is not a number) returns false without moving, for the full path to read.
+  bool read_short_float(float& out) {
+    static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = cur_;
+    bool negative = false;
+    if (*p == '-' || *p == '+') {
+      negative = (*p == '-');
+      ++p;
+    }
+    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are sent to the full path
+    int digits = 0;
+    int exponent = 0;
+    for (; p != end_ && static_cast<unsigned>(*p - '0') < 10u; ++p, ++digits)
+      mantissa = mantissa * 10u + static_cast<unsigned>(*p - '0');
+    if (p != end_ && *p == '.') {
+      for (++p; p != end_ && static_cast<unsigned>(*p - '0') < 10u; ++p, ++digits, --exponent)
+        mantissa = mantissa * 10u + static_cast<unsigned>(*p - '0');
+    }
+    if (digits == 0 || digits > 19) return false;
+    if (p != end_ && (*p == 'e' || *p == 'E')) {
+      const char* q = p + 1;
+      bool exponent_negative = false;
+      if (q != end_ && (*q == '+' || *q == '-')) exponent_negative = (*q++ == '-');
+      int value = 0;
+      int exponent_digits = 0;
+      for (; q != end_ && static_cast<unsigned>(*q - '0') < 10u; ++q, ++exponent_digits) {
+        if (exponent_digits == 4) return false;
+        value = value * 10 + (*q - '0');
+      }
+      if (exponent_digits == 0) return false;
+      exponent += exponent_negative ? -value : value;
+      p = q;
+    }
+    if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return false;
+    double d = static_cast<double>(mantissa);
+    d = (exponent >= 0) ? d * kPow10[exponent] : d / kPow10[-exponent];
+    // d is 0 or between 1e-22 and 9.1e37: a normal float result, never a subnormal one.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    constexpr std::uint64_t kBelowFloat = (std::uint64_t{1} << 29) - 1;  // bits a float drops
+    if ((bits & kBelowFloat) == (std::uint64_t{1} << 28)) return false;  // exactly halfway
+    const float f = static_cast<float>(d);
+    out = negative ? -f : f;
+    cur_ = p;
+    return true;
+  }
+
   // For a well-formed decimal number [digits, stop) without its sign: true when its
   // magnitude is below one, so that an out-of-range conversion was an underflow.
   static bool magnitude_below_one(const char* digits, const char* stop);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -379,7 +380,16 @@ TEST(ReaderTokens, FloatsReadTheLongestNumberAndRoundOnce) {
       // Halfway between 1 and the next float: ties to even gives 1; a hair above rounds up.
       {"1.000000059604644775390625", 26},
       {"1.000000059604644775390625000000001", 35},
+      // Float ties: 2^24 + 1 and 2^24 + 3 sit halfway and go to the even neighbour, while a
+      // hair above 2^24 + 1 must round up even though it rounds to the tie in double.
       {"16777217", 8},
+      {"16777219", 8},
+      {"16777217.0000000001", 19},
+      {"-16777217.0000000001", 20},
+      // 44 above the tie between 2^59 and 2^59 + 2^36: the nearest double is the tie itself,
+      // so rounding through a double would go to the even 2^59; the float is 2^59 + 2^36.
+      {"5764607866631619e2", 18},
+      {"-5764607866631619E+2", 20},
       {"3.4028235e38", 12},
       {"1e-40", 5},   // subnormal
       {"1.4e-45", 7}, // smallest subnormal
@@ -398,6 +408,44 @@ TEST(ReaderTokens, FloatsReadTheLongestNumberAndRoundOnce) {
     const std::string number(row.text, row.used);
     const float expected = strtof_reference(number.c_str());
     EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << value << " vs " << expected;
+  }
+}
+
+TEST(ReaderTokens, RandomSpellingsRoundLikeStrtof) {
+  // Mantissas of 1 to 24 digits with the point anywhere, exponents from far below to far
+  // above the float range, and both signs: every read matches strtof bit for bit.
+  std::uint64_t state = 12345;
+  auto next = [&state](std::uint32_t bound) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<std::uint32_t>(state >> 33) % bound;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    if (next(3) == 0) text += (next(2) ? '-' : '+');
+    const int digits = 1 + static_cast<int>(next(24));
+    const int point = static_cast<int>(next(static_cast<std::uint32_t>(digits + 2))) - 1;
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + next(10));
+    }
+    if (next(2)) {
+      text += next(2) ? 'e' : 'E';
+      const int exponent = static_cast<int>(next(100)) - 55;
+      if (exponent >= 0 && next(2)) text += '+';
+      text += std::to_string(exponent);
+    }
+    SCOPED_TRACE(text);
+    ModelTokenScanner scan(text.data(), text.size());
+    float value = 0.0f;
+    const TokenStatus status = scan.read_float(value);
+    const float expected = strtof_reference(text.c_str());
+    if (std::isinf(expected)) {
+      ASSERT_EQ(status, TokenStatus::kOutOfRange);
+      continue;
+    }
+    ASSERT_EQ(status, TokenStatus::kOk);
+    ASSERT_EQ(scan.position(), text.data() + text.size());
+    ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << value << " vs " << expected;
   }
 }
 
