@@ -75,7 +75,7 @@ class UlCColorTable {
 class UlCColorTable_Static : public UlCColorTable<unsigned char> {
  public:
   UlCColorTable_Static();  // the 42 palette colours, in order
-  ~UlCColorTable_Static() override = default;
+  ~UlCColorTable_Static() override = default;  // as the base: drops the colours
 
   // The singleton pointer, creating the table first when there is none yet.
   static UlCColorTable_Static*& Instance();
