@@ -53,10 +53,9 @@ FramebufferProcs& framebuffer_procs() {
   return procs;
 }
 
-// The surfaceless display is one per process; it is initialised by the first context and
-// terminated when the last one goes away.
+// The surfaceless display is one per process. It stays initialised until the process ends:
+// terminating it unloads the driver, which then loses some of its own allocations.
 std::mutex g_display_mutex;
-int g_display_users = 0;
 
 // A readable name for the last EGL error.
 std::string egl_error_text() {
@@ -122,7 +121,6 @@ bool HeadlessContext::create() {
       error_ = "headless context: eglInitialize failed (" + egl_error_text() + ")";
       return false;
     }
-    ++g_display_users;
     display_ = display;
   }
   if (!eglBindAPI(EGL_OPENGL_API)) {
@@ -228,11 +226,6 @@ HeadlessContext::~HeadlessContext() {
     if (eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) destroy_framebuffer();
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(display_, context_);
-  }
-  std::lock_guard<std::mutex> lock(g_display_mutex);
-  if (--g_display_users == 0) {
-    eglTerminate(display_);
-    eglReleaseThread();
   }
 }
 

@@ -15,7 +15,7 @@ class HeadlessContext {
  public:
   // Creates the context and a width x height framebuffer and leaves both current and bound.
   HeadlessContext(int width, int height);
-  // Releases the framebuffer, the context and the display.
+  // Releases the framebuffer and the context (the display stays for the next context).
   ~HeadlessContext();
   HeadlessContext(const HeadlessContext&) = delete;
   HeadlessContext& operator=(const HeadlessContext&) = delete;

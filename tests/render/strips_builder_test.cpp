@@ -29,7 +29,7 @@ std::vector<Sample> strip_samples(const AGIM_element& e) {
 
 // Patch 0 at level 2 (grid_size 3); `finer_sides` lists the sides whose neighbour (patch 1,
 // level 3) is finer, the other sides border patch 2 at level 2.
-void build_center_patch(AGIM& model, std::initializer_list<int> finer_sides) {
+void build_center_patch(AGIM& model, const std::vector<int>& finer_sides) {
   PatchSpec center{2, 2, {2, 2, 2, 2}, {1, 0, 0, 1}};
   for (int side : finer_sides) center.neighbour[side] = 1;
   build_model(model, {center, PatchSpec{3, 3, {0, 0, 0, 0}, {}}, PatchSpec{2, 2, {0, 0, 0, 0}, {}}});
@@ -38,7 +38,7 @@ void build_center_patch(AGIM& model, std::initializer_list<int> finer_sides) {
 TEST(StripBuilder, SerpentineOrderAndLeftOutBands) {
   struct Case {
     const char* name;
-    std::initializer_list<int> finer;
+    std::vector<int> finer;
     std::vector<Sample> expected;
   };
   const std::vector<Case> cases = {
