@@ -2,8 +2,11 @@
 // shaded quads, the buffer-object strips, and the strips rebuilt from the grids and uploaded
 // again every frame (what a morph needs), all in the same run, as ratios to the quads.
 //
-//   frame_bench [--patches-per-edge=4] [--storage-level=6] [--size=640x480] [google-benchmark flags]
+//   frame_bench [--patches-per-edge=4] [--storage-level=6] [--size=640x480] [--cull]
+//               [google-benchmark flags]
 //
+// The viewer draws back faces as points (a strip's back triangles give 6 points a cell, a
+// quad's 4); --cull culls them instead, to compare the front-face cost alone.
 // 6 * 4 * 4 patches of 32 x 32 quads = 98304 quads by default.
 #include <benchmark/benchmark.h>
 
@@ -31,6 +34,7 @@ int g_patches_per_edge = 4;
 int g_storage_level = 6;
 int g_width = 640;
 int g_height = 480;
+bool g_cull = false;  // --cull: cull back faces instead of drawing them as points
 
 // The shared context and model, made once.
 struct Scene {
@@ -74,6 +78,10 @@ void begin_frame() {
   agim::set_lit_camera(scene().sphere, g_width, g_height);
   glPolygonMode(GL_FRONT, GL_FILL);
   glPolygonMode(GL_BACK, GL_POINT);
+  if (g_cull) {
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+  }
 }
 
 void report(benchmark::State& state) {
@@ -159,6 +167,8 @@ void parse_own_flags(int* argc, char** argv) {
       g_patches_per_edge = std::atoi(a + 19);
     } else if (std::strncmp(a, "--storage-level=", 16) == 0) {
       g_storage_level = std::atoi(a + 16);
+    } else if (std::strcmp(a, "--cull") == 0) {
+      g_cull = true;
     } else if (std::strncmp(a, "--size=", 7) == 0) {
       if (std::sscanf(a + 7, "%dx%d", &g_width, &g_height) != 2) g_width = g_height = 0;
     } else {
