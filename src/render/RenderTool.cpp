@@ -180,8 +180,10 @@ int run_render_tool(const std::vector<std::string>& args, std::ostream& out, std
     out << "wrote " << path << "\n";
 
     if (o.turntable) {
+      // Three degrees a frame, as the viewer's rotation timer; a start angle off the 3-degree
+      // grid wraps by a full turn instead of only at exactly 360.
       r_time += 3.0f;
-      if (r_time == 360.0f) r_time = 0.0f;
+      if (r_time >= 360.0f) r_time -= 360.0f;
     }
     if (sequencer.AGIM_Model_Set.size() >= 2) sequencer.Tick();
   }
