@@ -51,26 +51,26 @@ void tagged(int id, int r, int c, Point& p, Point& n) {
 
 // Patch ids 0 .. count-1 at (level, max_level), neighbours unused by the engine.
 std::vector<PatchSpec> patches(int count, int level, int max_level) {
-  std::vector<PatchSpec> specs(static_cast<std::size_t>(count));
+  std::vector<PatchSpec> layout(static_cast<std::size_t>(count));
   for (int k = 0; k < count; ++k) {
-    specs[static_cast<std::size_t>(k)].level = level;
-    specs[static_cast<std::size_t>(k)].max_level = max_level;
-    for (int s = 0; s < 4; ++s) specs[static_cast<std::size_t>(k)].neighbour[s] = (k + s + 1) % count;
-    specs[static_cast<std::size_t>(k)].side_orientation[0] = 1;
-    specs[static_cast<std::size_t>(k)].side_orientation[3] = 1;
+    layout[static_cast<std::size_t>(k)].level = level;
+    layout[static_cast<std::size_t>(k)].max_level = max_level;
+    for (int s = 0; s < 4; ++s) layout[static_cast<std::size_t>(k)].neighbour[s] = (k + s + 1) % count;
+    layout[static_cast<std::size_t>(k)].side_orientation[0] = 1;
+    layout[static_cast<std::size_t>(k)].side_orientation[3] = 1;
   }
-  return specs;
+  return layout;
 }
 
 // build_model with a runtime list of patches.
-void build(AGIM& model, const std::vector<PatchSpec>& specs,
+void build(AGIM& model, const std::vector<PatchSpec>& layout,
            const agim::test::SampleFn& sample = agim::test::index_grid) {
   // Build one patch at a time and move the patches in, keeping ids equal to slots.
   model = AGIM{};
-  model.element_count = static_cast<int>(specs.size());
-  for (std::size_t k = 0; k < specs.size(); ++k) {
+  model.element_count = static_cast<int>(layout.size());
+  for (std::size_t k = 0; k < layout.size(); ++k) {
     AGIM one;
-    build_model(one, {specs[k]}, [&](int, int r, int c, Point& p, Point& n) {
+    build_model(one, {layout[k]}, [&](int, int r, int c, Point& p, Point& n) {
       sample(static_cast<int>(k), r, c, p, n);
     });
     one.elements[0].element_id = static_cast<int>(k);
@@ -379,9 +379,9 @@ TEST(MorphBlend, MismatchedTargetsLeaveTheirPatchesUnchanged) {
 
 TEST(MorphLoad, CopiesThePatchRecordsAndNothingElse) {
   AGIM source;
-  std::vector<PatchSpec> specs = patches(3, 2, 3);
-  specs[2].level = 3;
-  build(source, specs, tagged);
+  std::vector<PatchSpec> layout = patches(3, 2, 3);
+  layout[2].level = 3;
+  build(source, layout, tagged);
   for (AGIM_element& e : source.elements) {
     e.base_level = 1;  // the copy takes base_level from level
     e.grid_size = 99;  // and recomputes grid_size
