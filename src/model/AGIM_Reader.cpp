@@ -49,9 +49,9 @@ void reject(AGIM& model, std::string message) {
 // Parses one model text into temporaries; on failure `error` holds the one-line reason.
 class RecordParser {
  public:
-  // Parses `length` bytes at `text`; `source` names the text in messages.
-  RecordParser(const char* text, std::size_t length, const char* source)
-      : scan_(text, length), source_(source) {}
+  // Parses the text `scan` reads; `source` names the text in messages.
+  RecordParser(const agim::ModelTokenScanner& scan, const char* source)
+      : scan_(scan), source_(source) {}
 
   // Reads the count and every record. False, with `error` set, when the text is rejected.
   bool parse() {
@@ -101,9 +101,8 @@ class RecordParser {
     AGIM_element& e = elements[static_cast<std::size_t>(id)];
     e.element_id = id;
 
-    const char* level_at = nullptr;
-    if (!read_int(e.level, "the level", -1, level_at)) return false;
-    if (e.level < 1) return fail(level_at, "a level of 1 or more");
+    if (!read_int(e.level, "the level", -1, at)) return false;
+    if (e.level < 1) return fail(at, "a level of 1 or more");
     e.base_level = e.level;
 
     if (!read_int(e.max_level, "the storage level", -1, at)) return false;
@@ -111,8 +110,7 @@ class RecordParser {
       return fail(at, "a storage level from 1 to " + std::to_string(agim::kMaxStorageLevel));
     }
     if (e.level > e.max_level) {
-      return fail(level_at, "a level no higher than the storage level " +
-                                std::to_string(e.max_level));
+      return fail(at, "a storage level no lower than the level " + std::to_string(e.level));
     }
     const int n = agim::grid_size_for_level(e.max_level);
     const std::size_t cells = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
@@ -237,49 +235,113 @@ struct FileBytes {
   std::size_t size = 0;  // how many were read
 };
 
-// Reads the file whole into `out`; false with `why` set when it cannot be opened or read.
-bool read_whole_file(const char* filename, FileBytes& out, std::string& why) {
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(filename, "rb"));
-  if (!file) {
-    why = std::string("cannot open the model file: ") + std::strerror(errno);
-    return false;
-  }
-  // The size is only a hint: the file is read to its end however long it turns out to be.
+// Reads an open file from its current place to its end into `out`; false with `why` set when
+// reading fails.
+bool read_whole_file(std::FILE* file, FileBytes& out, std::string& why) {
   std::size_t capacity = std::size_t{1} << 16;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) {
-      why = std::string("cannot read the model file: ") + std::strerror(EISDIR);
-      return false;
+  ByteBuffer data = allocate_bytes(capacity);
+  std::size_t used = 0;
+  while (true) {
+    if (used == capacity) {
+      ByteBuffer larger = allocate_bytes(capacity * 2);
+      std::memcpy(larger.get(), data.get(), used);
+      data = std::move(larger);
+      capacity *= 2;
     }
-    if (S_ISREG(info.st_mode) && info.st_size > 0)
-      capacity = static_cast<std::size_t>(info.st_size) + 1;
+    const std::size_t got = std::fread(data.get() + used, 1, capacity - used, file);
+    used += got;
+    if (got == 0) break;
   }
-  try {
-    ByteBuffer data = allocate_bytes(capacity);
-    std::size_t used = 0;
-    while (true) {
-      if (used == capacity) {
-        ByteBuffer larger = allocate_bytes(capacity * 2);
-        std::memcpy(larger.get(), data.get(), used);
-        data = std::move(larger);
-        capacity *= 2;
-      }
-      const std::size_t got = std::fread(data.get() + used, 1, capacity - used, file.get());
-      used += got;
-      if (got == 0) break;
-    }
-    if (std::ferror(file.get())) {
-      why = std::string("cannot read the model file: ") +
-            (errno != 0 ? std::strerror(errno) : "read error");
-      return false;
-    }
-    out.data = std::move(data);
-    out.size = used;
-  } catch (const std::bad_alloc&) {
-    why = "not enough memory to read the model file";
+  if (std::ferror(file)) {
+    why = std::string("cannot read the model file: ") +
+          (errno != 0 ? std::strerror(errno) : "read error");
     return false;
   }
+  out.data = std::move(data);
+  out.size = used;
+  return true;
+}
+
+// Hands an open file to the scanner in windows of about half a megabyte, read as they are
+// needed into one reused buffer. A window ends just after its last whitespace byte, and the
+// bytes after it open the next window, so no token is split; a run without whitespace longer
+// than the buffer makes the buffer grow.
+class FileWindows final : public ModelTokenScanner::Source {
+ public:
+  // Reads `file`, which stays owned by the caller.
+  explicit FileWindows(std::FILE* file) : file_(file) {}
+
+  bool next(const char*& begin, const char*& end) override {
+    if (!buffer_) buffer_ = allocate_bytes(capacity_);
+    char* bytes = buffer_.get();
+    const std::size_t kept = used_ - handed_;
+    if (kept > 0 && handed_ > 0) std::memmove(bytes, bytes + handed_, kept);
+    used_ = kept;
+    handed_ = 0;
+    std::size_t searched = 0;  // bytes already known to hold no whitespace
+    while (true) {
+      while (!at_end_ && used_ < capacity_) {
+        const std::size_t got = std::fread(bytes + used_, 1, capacity_ - used_, file_);
+        if (got == 0) {
+          if (std::ferror(file_)) {
+            failed_ = true;
+            why_ = errno != 0 ? std::strerror(errno) : "read error";
+          }
+          at_end_ = true;
+        }
+        used_ += got;
+      }
+      std::size_t cut = used_;
+      if (!at_end_) {
+        while (cut > searched && !ModelTokenScanner::is_space(bytes[cut - 1])) --cut;
+        if (cut == searched) {
+          // No whitespace yet: grow the buffer and read on.
+          ByteBuffer larger = allocate_bytes(capacity_ * 2);
+          std::memcpy(larger.get(), bytes, used_);
+          buffer_ = std::move(larger);
+          bytes = buffer_.get();
+          capacity_ *= 2;
+          searched = used_;
+          continue;
+        }
+      }
+      begin = bytes;
+      end = bytes + cut;
+      handed_ = cut;
+      return cut > 0;
+    }
+  }
+
+  // True when reading the file failed; why() says why.
+  bool failed() const { return failed_; }
+  // The system's reason for a failed read.
+  const std::string& why() const { return why_; }
+
+ private:
+  std::FILE* file_;                        // the file being read
+  ByteBuffer buffer_;                      // the window and the bytes read after it
+  std::size_t capacity_ = std::size_t{1} << 19;  // size of buffer_
+  std::size_t used_ = 0;                   // bytes of buffer_ holding file data
+  std::size_t handed_ = 0;                 // bytes of buffer_ in the current window
+  bool at_end_ = false;                    // the file has no more bytes
+  bool failed_ = false;                    // a read failed
+  std::string why_;                        // why it failed
+};
+
+}  // namespace
+
+namespace {
+
+// Moves a parsed model into `model`, or rejects it; writes lod_reference either way.
+bool adopt(AGIM& model, RecordParser& parser, bool parsed) {
+  if (!parsed) {
+    reject(model, std::move(parser.error));
+    return false;
+  }
+  model.element_count = parser.count;
+  model.elements = std::move(parser.elements);
+  model.lod_reference = -2.0f;
+  model.load_error.clear();
   return true;
 }
 
@@ -293,20 +355,13 @@ bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* sour
     return false;
   }
   try {
-    RecordParser parser(text, length, source);
-    if (!parser.parse()) {
-      reject(*this, std::move(parser.error));
-      return false;
-    }
-    element_count = parser.count;
-    elements = std::move(parser.elements);
+    RecordParser parser(agim::ModelTokenScanner(text, length), source);
+    const bool parsed = parser.parse();
+    return adopt(*this, parser, parsed);
   } catch (const std::bad_alloc&) {
     reject(*this, std::string(source) + ": not enough memory to hold the model");
     return false;
   }
-  lod_reference = -2.0f;
-  load_error.clear();
-  return true;
 }
 
 bool AGIM::Read_AGIM_File(const char* filename) {
@@ -315,11 +370,39 @@ bool AGIM::Read_AGIM_File(const char* filename) {
     reject(*this, "<no file name>: cannot open the model file: no file name given");
     return false;
   }
-  FileBytes bytes;
-  std::string why;
-  if (!read_whole_file(filename, bytes, why)) {
-    reject(*this, std::string(filename) + ": " + why);
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(filename, "rb"));
+  if (!file) {
+    reject(*this, std::string(filename) + ": cannot open the model file: " + std::strerror(errno));
     return false;
   }
-  return Read_AGIM_Text(bytes.data.get(), bytes.size, filename);
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+    reject(*this, std::string(filename) + ": cannot read the model file: " + std::strerror(EISDIR));
+    return false;
+  }
+  try {
+    if (info.st_size > 0 && S_ISREG(info.st_mode)) {
+      // A regular file is parsed window by window as it is read: no copy of the whole text.
+      FileWindows windows(file.get());
+      RecordParser parser(
+          agim::ModelTokenScanner(windows, static_cast<std::size_t>(info.st_size)), filename);
+      bool parsed = parser.parse();
+      if (windows.failed()) {
+        parser.error = std::string(filename) + ": cannot read the model file: " + windows.why();
+        parsed = false;
+      }
+      return adopt(*this, parser, parsed);
+    }
+    // Anything else (a pipe, an empty or special file) is read whole first.
+    FileBytes bytes;
+    std::string why;
+    if (!read_whole_file(file.get(), bytes, why)) {
+      reject(*this, std::string(filename) + ": " + why);
+      return false;
+    }
+    return Read_AGIM_Text(bytes.data.get(), bytes.size, filename);
+  } catch (const std::bad_alloc&) {
+    reject(*this, std::string(filename) + ": not enough memory to read the model");
+    return false;
+  }
 }

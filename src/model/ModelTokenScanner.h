@@ -1,7 +1,9 @@
-// ModelTokenScanner: reads the whitespace-separated tokens of model text held in memory (ints,
-// floats, single separator characters) the way classic-locale stream extraction reads them.
+// ModelTokenScanner: reads the whitespace-separated tokens of model text (ints, floats, single
+// separator characters) the way classic-locale stream extraction reads them, from text held in
+// memory or handed over window by window by a source.
 #pragma once
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -26,16 +28,28 @@ struct TextPlace {
   std::size_t column = 1;  // 1 + bytes since the last line break
 };
 
-// A forward scanner over [begin, end). Every read first skips whitespace (blank, tab, line
-// feed, vertical tab, form feed, carriage return), then reads the longest prefix that forms
-// the token and stops, so tokens may touch ("0.5#", "#1"). A failed read leaves the scanner
-// at the start of the offending token (after the whitespace), where token_start() names it.
-// Nothing is allocated while reading and nothing outside [begin, end) is ever touched.
+// A forward scanner over a text. Every read first skips whitespace (blank, tab, line feed,
+// vertical tab, form feed, carriage return), then reads the longest prefix that forms the
+// token and stops, so tokens may touch ("0.5#", "#1"). A failed read leaves the scanner at the
+// start of the offending token (after the whitespace), where token_start() names it. Nothing
+// is allocated while reading and nothing outside the current window is ever touched.
 class ModelTokenScanner {
  public:
+  // Hands the text over in windows. Each window must end just after a whitespace byte (or at
+  // the end of the text), so that no token is split between two windows.
+  class Source {
+   public:
+    virtual ~Source() = default;
+    // Makes [begin, end) the next window; false (and an empty window) at the end of the text.
+    // The previous window's bytes may be overwritten.
+    virtual bool next(const char*& begin, const char*& end) = 0;
+  };
+
   // Scans the `length` bytes at `text`; the text need not end in a zero byte.
   ModelTokenScanner(const char* text, std::size_t length)
-      : begin_(text), cur_(text), end_(text + length), token_(text) {}
+      : begin_(text), cur_(text), end_(text + length), token_(text), total_(length) {}
+  // Scans the windows of `source`, a text of `length` bytes (used only by remaining()).
+  ModelTokenScanner(Source& source, std::size_t length) : source_(&source), total_(length) {}
 
   // True for the characters classic-locale extraction skips as whitespace.
   static bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -44,9 +58,13 @@ class ModelTokenScanner {
     return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
   }
 
-  // Skips whitespace and marks where the next token begins.
+  // Skips whitespace (moving on to the next window when this one is used up) and marks where
+  // the next token begins.
   void skip_space() {
-    while (cur_ != end_ && is_space(*cur_)) ++cur_;
+    while (true) {
+      while (cur_ != end_ && is_space(*cur_)) ++cur_;
+      if (cur_ != end_ || source_ == nullptr || !next_window()) break;
+    }
     token_ = cur_;
   }
 
@@ -107,20 +125,45 @@ class ModelTokenScanner {
   // Where the next read starts.
   const char* position() const { return cur_; }
   // Bytes not yet consumed.
-  std::size_t remaining() const { return static_cast<std::size_t>(end_ - cur_); }
+  std::size_t remaining() const {
+    const std::size_t done = consumed_ + static_cast<std::size_t>(cur_ - begin_);
+    const std::size_t total = std::max(total_, consumed_ + static_cast<std::size_t>(end_ - begin_));
+    return total - done;
+  }
   // True when nothing but whitespace remains (skips it).
   bool at_end() {
     skip_space();
     return cur_ == end_;
   }
 
-  // Line and column of `place` (a pointer into the text, or its end).
+  // Line and column in the whole text of `place` (a pointer into the current window, or its
+  // end).
   TextPlace place_of(const char* place) const;
   // The token at `place` for a message: quoted, at most a few dozen bytes, control and
   // non-ASCII bytes escaped; "end of file" when only whitespace is left.
   std::string describe_token(const char* place) const;
 
  private:
+  // Leaves the current window, counting its line breaks for later places, and takes the next
+  // one from the source. False at the end of the text.
+  bool next_window() {
+    lines_before_ += static_cast<std::size_t>(std::count(begin_, end_, '\n'));
+    const char* last_break = end_;
+    while (last_break != begin_ && last_break[-1] != '\n') --last_break;
+    if (last_break != begin_) {
+      column_before_ = static_cast<std::size_t>(end_ - last_break);
+    } else {
+      column_before_ += static_cast<std::size_t>(end_ - begin_);
+    }
+    consumed_ += static_cast<std::size_t>(end_ - begin_);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    const bool more = source_->next(begin, end) && begin != end;
+    begin_ = cur_ = token_ = more ? begin : nullptr;
+    end_ = more ? end : nullptr;
+    return more;
+  }
+
   // The quick path of read_float for the common spellings: at most 19 mantissa digits and a
   // decimal exponent within 22 of zero. The mantissa is then exact in a double, one multiply
   // or divide by an exact power of ten rounds it once to double, and rounding that double to
@@ -179,25 +222,33 @@ class ModelTokenScanner {
   // magnitude is below one, so that an out-of-range conversion was an underflow.
   static bool magnitude_below_one(const char* digits, const char* stop);
 
-  const char* begin_;  // first byte of the text
-  const char* cur_;    // next byte to read
-  const char* end_;    // one past the last byte
-  const char* token_;  // start of the token of the last read
+  const char* begin_ = nullptr;  // first byte of the current window
+  const char* cur_ = nullptr;    // next byte to read
+  const char* end_ = nullptr;    // one past the window's last byte
+  const char* token_ = nullptr;  // start of the token of the last read
+  Source* source_ = nullptr;       // where further windows come from; null for one text
+  std::size_t total_ = 0;          // length of the whole text, as far as known
+  std::size_t consumed_ = 0;       // bytes in the windows before the current one
+  std::size_t lines_before_ = 0;   // line breaks in those windows
+  std::size_t column_before_ = 0;  // bytes after their last line break
 };
 
 // --- Out-of-line members: places and excerpts for messages, the underflow test ---------
 
 inline TextPlace ModelTokenScanner::place_of(const char* place) const {
   TextPlace where;
-  if (place < begin_ || place > end_) return where;
-  const char* line_start = begin_;
+  where.line = 1 + lines_before_;
+  if (place < begin_ || place > end_) place = begin_;
+  const char* line_start = nullptr;
   for (const char* p = begin_; p != place; ++p) {
     if (*p == '\n') {
       ++where.line;
       line_start = p + 1;
     }
   }
-  where.column = static_cast<std::size_t>(place - line_start) + 1;
+  where.column = (line_start != nullptr)
+                     ? static_cast<std::size_t>(place - line_start) + 1
+                     : column_before_ + static_cast<std::size_t>(place - begin_) + 1;
   return where;
 }
 

@@ -104,8 +104,8 @@ TEST(ReaderRejection, EveryMalformedTextIsRejectedWithItsPlace) {
        "bad.agim:2:3: record 1 of 1 (id 0): expected a level of 1 or more, found \"0\""},
       {"level negative", "1\n" + rec("0", "-2 1"), "expected a level of 1 or more, found \"-2\""},
       {"level above storage level", "1\n" + rec("0", "2 1"),
-       "bad.agim:2:3: record 1 of 1 (id 0): expected a level no higher than the storage level "
-       "1, found \"2\""},
+       "bad.agim:2:5: record 1 of 1 (id 0): expected a storage level no lower than the level 2, "
+       "found \"1\""},
       {"storage level zero", "1\n" + rec("0", "1 0"),
        "bad.agim:2:5: record 1 of 1 (id 0): expected a storage level from 1 to 13, found \"0\""},
       {"storage level too high", "1\n" + rec("0", "1 14"),
