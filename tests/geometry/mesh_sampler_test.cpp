@@ -3,11 +3,14 @@
 // triangles, bad files, and the hierarchy against the plain loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <string>
 
 #include "geometry/MeshSampler.h"
@@ -340,6 +343,66 @@ TEST(MeshSampler, BadFilesNameTheFile) {
     EXPECT_EQ(error.rfind(file + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(expect), std::string::npos) << error;
   }
+}
+
+TEST(MeshSampler, EveryFileFormatGivesTheSameSurface) {
+  // One octahedron written as OFF, OBJ, ASCII PLY and ASCII STL, and a cube of quads whose
+  // faces the reader triangulates.
+  const double v[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+  const int f[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+  const fs::path dir = fs::path(AGIM_TEST_TMP) / "mesh_formats";
+  fs::create_directories(dir);
+  {
+    std::ofstream off(dir / "octa.off"), obj(dir / "octa.obj"), ply(dir / "octa.ply"), stl(dir / "octa.stl");
+    off << "OFF\n6 8 0\n";
+    ply << "ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\nproperty float y\nproperty float z\n"
+           "element face 8\nproperty list uchar int vertex_indices\nend_header\n";
+    stl << "solid octa\n";
+    for (const auto& p : v) {
+      off << p[0] << ' ' << p[1] << ' ' << p[2] << '\n';
+      obj << "v " << p[0] << ' ' << p[1] << ' ' << p[2] << '\n';
+      ply << p[0] << ' ' << p[1] << ' ' << p[2] << '\n';
+    }
+    for (const auto& t : f) {
+      off << "3 " << t[0] << ' ' << t[1] << ' ' << t[2] << '\n';
+      obj << "f " << t[0] + 1 << ' ' << t[1] + 1 << ' ' << t[2] + 1 << '\n';
+      ply << "3 " << t[0] << ' ' << t[1] << ' ' << t[2] << '\n';
+      stl << "facet normal 0 0 0\nouter loop\n";
+      for (int k : t) stl << "vertex " << v[k][0] << ' ' << v[k][1] << ' ' << v[k][2] << '\n';
+      stl << "endloop\nendfacet\n";
+    }
+    stl << "endsolid octa\n";
+    std::ofstream(dir / "cube.off") << "OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n"
+                                       "4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n4 3 0 4 7\n";
+  }
+  const SampleLayout layout{1, 4, 2};
+  AGIM reference;
+  std::string error;
+  ASSERT_TRUE(make_mesh_model_from_file((dir / "octa.off").string().c_str(), layout, reference, &error)) << error;
+  for (const char* name : {"octa.obj", "octa.ply", "octa.stl"}) {
+    SCOPED_TRACE(name);
+    AGIM model;
+    MeshConversionStats stats;
+    ASSERT_TRUE(make_mesh_model_from_file((dir / name).string().c_str(), layout, model, &error, &stats)) << error;
+    EXPECT_EQ(stats.triangles, 8);
+    double worst = 0.0;
+    for (std::size_t i = 0; i < model.elements.size(); ++i)
+      for (std::size_t j = 0; j < model.elements[i].position_grid.sample_count(); ++j) {
+        const Point& a = model.elements[i].position_grid.data()[j];
+        const Point& b = reference.elements[i].position_grid.data()[j];
+        worst = std::max({worst, double(std::fabs(a.x - b.x)), double(std::fabs(a.y - b.y)), double(std::fabs(a.z - b.z))});
+      }
+    EXPECT_LT(worst, 1e-6);
+    test::expect_closed_with_shared_borders(model);
+  }
+  AGIM cube;
+  MeshConversionStats stats;
+  ASSERT_TRUE(make_mesh_model_from_file((dir / "cube.off").string().c_str(), layout, cube, &error, &stats)) << error;
+  EXPECT_EQ(stats.triangles, 12);
+  // The corners of the cube's sample lattice land on the cube's corners, at the bounding radius.
+  const Point& corner = cube.elements[0].position_grid[0][0];
+  EXPECT_NEAR(std::hypot(corner.x - kSampleCentre[0], corner.y - kSampleCentre[1], corner.z - kSampleCentre[2]), 1.0, 1e-6);
+  expect_unit_outward(cube);
 }
 
 TEST(MeshSampler, HierarchyFindsWhatThePlainLoopFinds) {
