@@ -27,7 +27,9 @@ void AGIM::LOD_Change(double value) {
   const double diff = static_cast<double>(lod_reference) - value;
   for (int e = 0; e < element_count && valid_element(*this, e); ++e) {
     AGIM_element& el = elements[static_cast<std::size_t>(e)];
-    // Levels stay within 1 .. max_level so that no rebuild reads outside a grid.
+    // Levels stay within 1 .. max_level so that no rebuild reads outside a grid; a patch whose
+    // storage level is itself out of range is left alone.
+    if (el.max_level < 1 || el.max_level > agim::kMaxStorageLevel) continue;
     if (diff > 2.0 && el.level > 2) {
       set_level(el, std::min(el.level - 1, el.max_level));
       changed = true;

@@ -29,7 +29,8 @@ inline bool element_sound(const AGIM_element& e) {
 inline std::vector<AGIM_Zipper_Block>* side_blocks(AGIM_element& e, int side) {
   if (!e.zipper_blocks || side < 0 || side > 3) return nullptr;
   std::vector<AGIM_Zipper_Block>& blocks = (*e.zipper_blocks)[side];
-  if (e.level < 1 || static_cast<int>(blocks.size()) != blocks_per_side(e.level)) return nullptr;
+  if (e.level < 1 || e.level > kMaxStorageLevel) return nullptr;
+  if (static_cast<int>(blocks.size()) != blocks_per_side(e.level)) return nullptr;
   return &blocks;
 }
 

@@ -36,7 +36,7 @@ Point tagged(const AGIM_Zipper_Block& b, int i, int j) {
 void AGIM::Fill_headtail_CZB(int element) {
   if (!valid_element(*this, element)) return;
   AGIM_element& el = elements[static_cast<std::size_t>(element)];
-  if (el.level < 1) return;
+  if (el.level < 1 || el.level > agim::kMaxStorageLevel) return;
   const int nb = blocks_per_side(el.level);
   for (int s = 0; s < 4; ++s) {
     if (!el.side_zipper[s]) continue;

@@ -80,6 +80,8 @@ TEST(PyramidRows, CornerTables) {
     Rows above_base;  // rows 1 .. L
   };
   const Case cases[] = {
+      {0, PyramidRule::CornerFirst, {}},
+      {0, PyramidRule::CornerLast, {}},
       {1, PyramidRule::CornerFirst, {{{2, 1}}}},
       {1, PyramidRule::CornerLast, {{{0, 1}}}},
       {2, PyramidRule::CornerFirst, {{{2, 1}, {3, 1}}, {{3, 2}}}},

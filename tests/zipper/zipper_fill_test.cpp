@@ -401,6 +401,16 @@ TEST(ZipperFill, PatchesWithInconsistentLevelsOrGridsGetNoBlocks) {
   EXPECT_FALSE(m.elements[2].has_zipper);
   EXPECT_EQ(m.elements[0].zipper_blocks, nullptr);
   EXPECT_EQ(m.elements[2].zipper_blocks, nullptr);
+
+  // Levels far beyond any storage: nothing is sized from them, and level changes leave them.
+  m.elements[0].level = 40;
+  m.elements[0].max_level = 50;
+  prepare(m);
+  m.LOD_Change(-10.0);
+  m.Flag_CornerZB();
+  m.Fill_headtail_CZB(0);
+  EXPECT_EQ(m.elements[0].level, 40);
+  EXPECT_FALSE(m.elements[0].has_zipper);
 }
 
 }  // namespace
