@@ -63,60 +63,65 @@ std::string check_patch(const AGIM& model, int slot) {
   return {};
 }
 
+// Checks the whole model before anything is written; empty when it is fine.
+std::string check_model(const AGIM& model) {
+  if (model.element_count < 0 || static_cast<std::size_t>(model.element_count) != model.elements.size())
+    return "patch count " + std::to_string(model.element_count) + " does not match the " +
+           std::to_string(model.elements.size()) + " patches held";
+  for (int slot = 0; slot < model.element_count; ++slot) {
+    std::string problem = check_patch(model, slot);
+    if (!problem.empty()) return problem;
+  }
+  return {};
+}
+
+// Appends the record of the patch in `slot`: its 11 ints, its samples row by row, and the
+// end-of-record separator.
+void format_patch(const AGIM& model, int slot, std::string* out) {
+  const AGIM_element& e = model.elements[static_cast<std::size_t>(slot)];
+  // id, level, storage level, four neighbours, four direction codes
+  const int head[11] = {slot, e.level, e.max_level, e.neighbour[0], e.neighbour[1], e.neighbour[2],
+                        e.neighbour[3], e.side_orientation[0], e.side_orientation[1],
+                        e.side_orientation[2], e.side_orientation[3]};
+  for (int i = 0; i < 11; ++i) {
+    if (i) out->push_back(' ');
+    append_int(out, head[i]);
+  }
+  out->push_back('\n');
+  const int n = e.position_grid.size();
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) {
+      const Point& p = e.position_grid[r][c];
+      const Point& q = e.normal_grid[r][c];
+      const float v[6] = {p.x, p.y, p.z, q.x, q.y, q.z};
+      for (int i = 0; i < 6; ++i) {
+        if (i) out->push_back(' ');
+        append_float(out, v[i]);
+      }
+      out->push_back('\n');
+    }
+  }
+  out->append(";\n");  // end-of-record separator
+}
+
 }  // namespace
 
 bool Format_AGIM_Text(const AGIM& model, std::string* out, std::string* error) {
-  if (model.element_count < 0 || static_cast<std::size_t>(model.element_count) != model.elements.size()) {
-    set_error(error, "patch count " + std::to_string(model.element_count) + " does not match the " +
-                         std::to_string(model.elements.size()) + " patches held");
+  std::string problem = check_model(model);
+  if (!problem.empty()) {
+    set_error(error, std::move(problem));
     return false;
   }
-  std::size_t floats = 0;
-  for (int slot = 0; slot < model.element_count; ++slot) {
-    std::string problem = check_patch(model, slot);
-    if (!problem.empty()) {
-      set_error(error, std::move(problem));
-      return false;
-    }
-    floats += 6 * model.elements[static_cast<std::size_t>(slot)].position_grid.sample_count();
-  }
-  out->reserve(out->size() + floats * 12 + 64 * model.elements.size() + 16);
   append_int(out, model.element_count);
   out->push_back('\n');
-  for (int slot = 0; slot < model.element_count; ++slot) {
-    const AGIM_element& e = model.elements[static_cast<std::size_t>(slot)];
-    // id, level, storage level, four neighbours, four direction codes
-    const int head[11] = {slot, e.level, e.max_level, e.neighbour[0], e.neighbour[1], e.neighbour[2],
-                          e.neighbour[3], e.side_orientation[0], e.side_orientation[1],
-                          e.side_orientation[2], e.side_orientation[3]};
-    for (int i = 0; i < 11; ++i) {
-      if (i) out->push_back(' ');
-      append_int(out, head[i]);
-    }
-    out->push_back('\n');
-    const int n = e.position_grid.size();
-    for (int r = 0; r < n; ++r) {
-      for (int c = 0; c < n; ++c) {
-        const Point& p = e.position_grid[r][c];
-        const Point& q = e.normal_grid[r][c];
-        const float v[6] = {p.x, p.y, p.z, q.x, q.y, q.z};
-        for (int i = 0; i < 6; ++i) {
-          if (i) out->push_back(' ');
-          append_float(out, v[i]);
-        }
-        out->push_back('\n');
-      }
-    }
-    out->append(";\n");  // end-of-record separator
-  }
+  for (int slot = 0; slot < model.element_count; ++slot) format_patch(model, slot, out);
   return true;
 }
 
 bool Write_AGIM_File(const AGIM& model, const char* filename, std::string* error) {
   const std::string name = filename ? filename : "";
-  std::string text;
-  std::string problem;
-  if (!Format_AGIM_Text(model, &text, &problem)) {
+  std::string problem = check_model(model);
+  if (!problem.empty()) {
     set_error(error, name + ": cannot write model: " + problem);
     return false;
   }
@@ -126,7 +131,25 @@ bool Write_AGIM_File(const AGIM& model, const char* filename, std::string* error
     return false;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(raw, &std::fclose);
-  if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() || std::fflush(file.get()) != 0) {
+  // The text goes out in chunks of about a megabyte, so large models need no second copy.
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string text;
+  text.reserve(2 * kChunk);
+  auto flush = [&]() {
+    const bool ok = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    text.clear();
+    return ok;
+  };
+  append_int(&text, model.element_count);
+  text.push_back('\n');
+  for (int slot = 0; slot < model.element_count; ++slot) {
+    format_patch(model, slot, &text);
+    if (text.size() >= kChunk && !flush()) {
+      set_error(error, name + ": write failed: " + std::strerror(errno));
+      return false;
+    }
+  }
+  if (!flush() || std::fflush(file.get()) != 0) {
     set_error(error, name + ": write failed: " + std::strerror(errno));
     return false;
   }

@@ -112,6 +112,18 @@ TEST(ModelWriter, EveryShapeRoundTripsThroughTheReader) {
   }
 }
 
+TEST(ModelWriter, LargeModelsWriteTheSameTextInChunks) {
+  // About 6 MB of text: the file goes out in several pieces and must equal the text in memory.
+  AGIM m;
+  make_sample_model(SampleShape::Twisted, SampleLayout{4, 6, 3}, m);
+  std::string text, error;
+  ASSERT_TRUE(Format_AGIM_Text(m, &text, &error)) << error;
+  ASSERT_GT(text.size(), std::size_t{4} << 20);
+  const std::string path = std::string(AGIM_TEST_TMP) + "/writer_large.agim";
+  ASSERT_TRUE(Write_AGIM_File(m, path.c_str(), &error)) << error;
+  EXPECT_TRUE(read_text(path) == text);
+}
+
 TEST(ModelWriter, RefusesModelsTheReaderCouldNotTakeBack) {
   struct Case {
     const char* name;

@@ -56,8 +56,8 @@ constexpr const char* kUsage =
     "                       zipper sides and bounding box\n"
     "  --help               this text\n";
 
-// Largest number of stored samples a generated model may hold (about 1.6 GB of grids).
-constexpr long long kMaxSamples = 25'000'000;
+// Largest number of stored samples a generated model may hold (about 512 MB of grids).
+constexpr long long kMaxSamples = 8'000'000;
 
 // CGAL's sample data and the meshes the default sequence takes from it, with their names.
 constexpr const char* kCgalData = "/usr/share/doc/libcgal-dev/data.tar.gz";
