@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -73,13 +74,17 @@ struct Item {
   agim::SampleShape shape = agim::SampleShape::Sphere;
   std::string mesh_path;
   std::string name;
+  bool optional = false;  // an automatic real mesh: a failure leaves it out with a note
 };
 
 // A temporary folder removed with everything in it when the object goes.
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "agim-gen-XXXXXX").string();
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) base = "/tmp";
+    std::string pattern = (base / "agim-gen-XXXXXX").string();
     if (mkdtemp(pattern.data())) path_ = pattern;
   }
   ~TempDir() {
@@ -277,7 +282,7 @@ int main(int argc, char** argv) {
   // The sequence: the chosen shapes, then the chosen meshes; by default every shape with the
   // real meshes after the sphere.
   std::vector<Item> items;
-  TempDir temp;
+  std::optional<TempDir> temp;  // made only when the real meshes are extracted
   const bool by_default = shapes.empty() && mesh_files.empty();
   for (agim::SampleShape s : shapes) items.push_back({false, s, {}, agim::sample_shape_name(s)});
   for (const std::string& f : mesh_files)
@@ -286,9 +291,11 @@ int main(int argc, char** argv) {
     for (agim::SampleShape s : agim::kAllSampleShapes) {
       items.push_back({false, s, {}, agim::sample_shape_name(s)});
       if (s != agim::SampleShape::Sphere || !real_meshes || !std::filesystem::exists(kCgalData)) continue;
-      if (temp.path().empty() || !extract_real_meshes(temp.path())) continue;
+      temp.emplace();
+      if (temp->path().empty() || !extract_real_meshes(temp->path())) continue;
       for (const RealMesh& m : kRealMeshes)
-        items.push_back({true, agim::SampleShape::Sphere, (std::filesystem::path(temp.path()) / m.member).string(), m.name});
+        items.push_back({true, agim::SampleShape::Sphere, (std::filesystem::path(temp->path()) / m.member).string(), m.name,
+                         true});
     }
   }
 
@@ -299,7 +306,8 @@ int main(int argc, char** argv) {
     try {
       if (item.is_mesh) {
         if (!agim::make_mesh_model_from_file(item.mesh_path.c_str(), layout, model, &error)) {
-          std::fprintf(stderr, "agim-gen: %s\n", error.c_str());
+          std::fprintf(stderr, "agim-gen: %s%s\n", item.optional ? "note: leaving out: " : "", error.c_str());
+          if (item.optional) continue;
           return 1;
         }
       } else {
