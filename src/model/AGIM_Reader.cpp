@@ -271,6 +271,7 @@ class FileWindows final : public ModelTokenScanner::Source {
   // Reads `file`, which stays owned by the caller.
   explicit FileWindows(std::FILE* file) : file_(file) {}
 
+  // Moves the unhanded bytes to the front, reads on, and hands out up to the last whitespace.
   bool next(const char*& begin, const char*& end) override {
     if (!buffer_) buffer_ = allocate_bytes(capacity_);
     char* bytes = buffer_.get();

@@ -9,7 +9,10 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "model/AGIM.h"
 #include "model/Level.h"
@@ -295,8 +298,32 @@ TEST(ReaderFile, ReadsAFileFromDisk) {
   std::remove(path.c_str());
 }
 
+TEST(ReaderFile, ReadsFromAPipe) {
+  // A pipe has no size to plan with: it is read whole, then parsed.
+  const std::string path = std::string(AGIM_TEST_TMP) + "/reader_pipe.agim";
+  std::remove(path.c_str());
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  Record a, b;
+  a.max_level = 4;
+  b.id = 1;
+  const std::string text = model_text({b, a});
+  std::thread writer([&path, &text] {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+  });
+  AGIM from_pipe, from_text;
+  const bool ok = from_pipe.Read_AGIM_File(path.c_str());
+  writer.join();
+  ASSERT_TRUE(ok) << from_pipe.load_error;
+  ASSERT_TRUE(read_text(from_text, text));
+  expect_same_model(from_text, from_pipe);
+  std::remove(path.c_str());
+}
+
 TEST(ReaderFile, UnreadableFilesLeaveNoPatches) {
   const std::string missing = std::string(AGIM_TEST_TMP) + "/reader_no_such_file.agim";
+  const std::string empty = std::string(AGIM_TEST_TMP) + "/reader_empty.agim";
+  std::ofstream(empty, std::ios::binary).close();
   struct Row {
     const char* name;
     std::string path;
@@ -305,6 +332,7 @@ TEST(ReaderFile, UnreadableFilesLeaveNoPatches) {
   const Row rows[] = {
       {"missing file", missing, "No such file or directory"},
       {"a folder", AGIM_TEST_TMP, "Is a directory"},
+      {"an empty file", empty, ":1:1: expected the patch count (an int), found end of file"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -315,10 +343,11 @@ TEST(ReaderFile, UnreadableFilesLeaveNoPatches) {
     EXPECT_EQ(model.element_count, 0);
     EXPECT_TRUE(model.elements.empty());
     expect_constants(model);
-    EXPECT_EQ(model.load_error.rfind(row.path + ": ", 0), 0u) << model.load_error;
+    EXPECT_EQ(model.load_error.rfind(row.path + ":", 0), 0u) << model.load_error;
     EXPECT_NE(model.load_error.find(row.reason), std::string::npos) << model.load_error;
     EXPECT_EQ(err, model.load_error + "\n");
   }
+  std::remove(empty.c_str());
 }
 
 TEST(ReaderFile, LoadOfAMissingFileGivesNoPatches) {
