@@ -394,7 +394,7 @@ bool AGIM::Read_AGIM_File(const char* filename) {
       }
       return adopt(*this, parser, parsed);
     }
-    // Anything else (a pipe, an empty or special file) is read whole first.
+    // Anything else (a pipe, a device, an empty file) is read whole first.
     FileBytes bytes;
     std::string why;
     if (!read_whole_file(file.get(), bytes, why)) {
