@@ -46,6 +46,7 @@ class AGIM {
   float lod_reference = 0.0f;         // control value of the last level-of-detail change
   std::vector<uint32_t> vertex_buffer_ids;  // per patch strip-position buffer; empty: none
   std::vector<uint32_t> normal_buffer_ids;  // per patch strip-normal buffer; empty: none
+  std::vector<int> buffer_vertex_counts;    // entries each patch's buffers hold, as uploaded
 
   // Why the last Load_AGIM rejected its file (one line naming file, place and expectation);
   // empty when it succeeded.

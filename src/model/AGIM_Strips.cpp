@@ -112,6 +112,7 @@ void AGIM::Upload_Strip_Buffers() {
     // Names from an earlier upload would point at buffers that may no longer be reachable.
     vertex_buffer_ids.clear();
     normal_buffer_ids.clear();
+    buffer_vertex_counts.clear();
     std::fputs("VBO Support failed\n", stdout);
     std::fflush(stdout);
     return;
@@ -125,6 +126,7 @@ void AGIM::Upload_Strip_Buffers() {
   const std::size_t count = element_count > 0 ? static_cast<std::size_t>(element_count) : 0;
   vertex_buffer_ids.assign(count, 0);
   normal_buffer_ids.assign(count, 0);
+  buffer_vertex_counts.assign(count, 0);
   if (count > 0) {
     found.glGenBuffersARB(static_cast<GLsizei>(count), vertex_buffer_ids.data());
     found.glGenBuffersARB(static_cast<GLsizei>(count), normal_buffer_ids.data());
@@ -133,6 +135,7 @@ void AGIM::Upload_Strip_Buffers() {
   for (std::size_t k = 0; k < count && k < elements.size(); ++k) {
     const AGIM_element& e = elements[k];
     total += e.strip_vertex_count;
+    buffer_vertex_counts[k] = static_cast<int>(e.strip_vertices.size());
     const auto bytes = static_cast<GLsizeiptrARB>(e.strip_vertices.size() * sizeof(VBO_Vertex));
     found.glBindBufferARB(GL_ARRAY_BUFFER_ARB, vertex_buffer_ids[k]);
     found.glBufferDataARB(GL_ARRAY_BUFFER_ARB, bytes, e.strip_vertices.data(), GL_STATIC_DRAW_ARB);

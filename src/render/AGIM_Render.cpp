@@ -89,6 +89,7 @@ void AGIM::Render_AGIMwithVBO() {
   // A model uploaded without buffer objects has no buffer names: nothing to draw.
   if (element_count <= 0 || vertex_buffer_ids.size() < static_cast<std::size_t>(element_count) ||
       normal_buffer_ids.size() < static_cast<std::size_t>(element_count) ||
+      buffer_vertex_counts.size() < static_cast<std::size_t>(element_count) ||
       elements.size() < static_cast<std::size_t>(element_count))
     return;
   agim::DrawSink& gl = agim::Draw();
@@ -100,7 +101,11 @@ void AGIM::Render_AGIMwithVBO() {
     gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
     gl.BindBuffer(GL_ARRAY_BUFFER_ARB, normal_buffer_ids[slot]);
     gl.NormalPointer(GL_FLOAT, 0, nullptr);
-    gl.DrawArrays(GL_TRIANGLE_STRIP, 0, elements[slot].strip_vertex_count);
+    // Strips rebuilt since the upload may hold more entries than the buffers do: never draw
+    // past what was uploaded.
+    const int uploaded = buffer_vertex_counts[slot];
+    const int count = elements[slot].strip_vertex_count;
+    gl.DrawArrays(GL_TRIANGLE_STRIP, 0, count < uploaded ? count : uploaded);
   }
   gl.DisableClientState(GL_VERTEX_ARRAY);
   gl.DisableClientState(GL_NORMAL_ARRAY);

@@ -169,6 +169,7 @@ TEST(BufferPass, OneStripDrawPerPatchAndArraysDisabledAfter) {
   model.Build_Strip_Buffers();
   model.vertex_buffer_ids = {11, 12};
   model.normal_buffer_ids = {21, 22};
+  model.buffer_vertex_counts = {12, 40};
   const auto calls = record([&] { model.Render_AGIMwithVBO(); });
   const std::vector<DrawCall::Op> ops = {
       DrawCall::EnableClientState, DrawCall::EnableClientState,
@@ -191,6 +192,14 @@ TEST(BufferPass, OneStripDrawPerPatchAndArraysDisabledAfter) {
   EXPECT_EQ(calls[11].a[2], 40);
   EXPECT_EQ(calls[12].a[0], GL_VERTEX_ARRAY);
   EXPECT_EQ(calls[13].a[0], GL_NORMAL_ARRAY);
+
+  // Strips rebuilt finer after the upload hold more entries than the buffers: the draw stays
+  // within what was uploaded.
+  model.buffer_vertex_counts = {12, 8};
+  const auto rebuilt = record([&] { model.Render_AGIMwithVBO(); });
+  ASSERT_EQ(rebuilt.size(), ops.size());
+  EXPECT_EQ(rebuilt[6].a[2], 12);
+  EXPECT_EQ(rebuilt[11].a[2], 8);
 
   // Without uploaded buffers (the extension was missing) the pass draws nothing.
   model.vertex_buffer_ids.clear();

@@ -152,6 +152,8 @@ TEST(StripUpload, WithAContextPrintsTheTotalAndFillsTheBuffers) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "VBO Support\n26\n");
   ASSERT_EQ(model.vertex_buffer_ids.size(), 5u);
   ASSERT_EQ(model.normal_buffer_ids.size(), 5u);
+  EXPECT_EQ(model.buffer_vertex_counts[0], 12);
+  EXPECT_EQ(model.buffer_vertex_counts[2], 6);
 
   // The buffer holds exactly the strip positions.
   auto get_sub = reinterpret_cast<PFNGLGETBUFFERSUBDATAARBPROC>(agim::gl_get_proc_address("glGetBufferSubDataARB"));
