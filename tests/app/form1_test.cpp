@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "AppTestFiles.h"
+#include "KeepGLDriverLoaded.h"
 #include "app/Form1.h"
 #include "app/UlBrelixControl.h"
 #include "render/DrawSink.h"
@@ -76,6 +77,7 @@ class Form1Test : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
   void cleanup() { window.reset(); }
+  void cleanupTestCase() { agim::test::keep_gl_driver_loaded(); }
 
   void startsWithRenderControlSelectedAndEverythingStopped() {
     auto* ribbon = control<QTabWidget>("ribbonControl1");

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "AppTestFiles.h"
+#include "KeepGLDriverLoaded.h"
 #include "app/Form1.h"
 #include "app/UlBrelixControl.h"
 #include "render/UlCColorTable_Static.h"
@@ -67,6 +68,7 @@ class ScreenshotTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void cleanupTestCase() { agim::test::keep_gl_driver_loaded(); }
   void sampleSequenceIsVisibleWithAndWithoutWireframe() {
     const QStringList files = agim::test::write_sample_files(
         "screenshot", {agim::SampleShape::Sphere, agim::SampleShape::RoundedCube, agim::SampleShape::Ellipsoid,
