@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/UlBrelixControl.h"
 
@@ -13,27 +14,16 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(Brelix::UlBrelixControl::Surface_Format());
   QApplication app(argc, argv);
 
-  QStringList files;
-  bool play = false;
-  const QStringList args = QApplication::arguments();
-  for (qsizetype i = 1; i < args.size(); ++i) {
-    if (args[i] == "--play")
-      play = true;
-    else if (args[i].startsWith("--"))
-      std::fprintf(stderr, "agim-viewer: unknown option %s ignored (usage: agim-viewer [--play] [model files...])\n",
-                   args[i].toLocal8Bit().constData());
-    else
-      files << args[i];
-  }
+  const Tessavine::CommandLine command = Tessavine::Parse_Command_Line(QApplication::arguments().mid(1));
+  for (const QString& option : command.unknown)
+    std::fprintf(stderr, "agim-viewer: unknown option %s ignored (usage: agim-viewer [--play] [model files...])\n",
+                 option.toLocal8Bit().constData());
 
   Tessavine::Form1 window;
   window.show();
   // Open once the event loop runs, when the viewer's context exists for the uploads.
-  if (!files.isEmpty() || play)
-    QTimer::singleShot(0, &window, [&window, files, play] {
-      if (!files.isEmpty()) window.openAGIM_FileDialog_FileOk(files);
-      if (play) window.buttonItem14_Click();
-    });
+  if (!command.files.isEmpty() || command.play)
+    QTimer::singleShot(0, &window, [&window, command] { Tessavine::Apply_Command_Line(window, command); });
   app.exec();
   return 0;
 }

@@ -18,6 +18,7 @@
 
 #include "AppTestFiles.h"
 #include "KeepGLDriverLoaded.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/UlBrelixControl.h"
 #include "render/DrawSink.h"
@@ -401,6 +402,26 @@ class Form1Test : public QObject {
     QTest::mouseClick(control<QToolButton>("ViewAll_BT"), Qt::LeftButton);
     QVERIFY((c.target - framed.target).norm() < 1e-9);
     QVERIFY(std::abs(c.Distance() - framed.Distance()) < 1e-9);
+  }
+
+  void commandLineOpensOneSequenceAndPlays() {
+    const QStringList files = agim::test::write_sample_files(
+        "form1-args", {agim::SampleShape::Sphere, agim::SampleShape::Ellipsoid}, kSmall);
+    const Tessavine::CommandLine none = Tessavine::Parse_Command_Line({});
+    QVERIFY(none.files.isEmpty() && !none.play && none.unknown.isEmpty());
+    Tessavine::Apply_Command_Line(*window, none);
+    QVERIFY(window->sequencer.AGIM_Model_Set.empty());
+    QVERIFY(!control<QTimer>("Morph_timer")->isActive());
+
+    const Tessavine::CommandLine command =
+        Tessavine::Parse_Command_Line({files[0], "--play", "--bogus", files[1]});
+    QCOMPARE(command.files, files);
+    QVERIFY(command.play);
+    QCOMPARE(command.unknown, QStringList{"--bogus"});
+    Tessavine::Apply_Command_Line(*window, command);
+    QCOMPARE(window->sequencer.AGIM_Model_Set.size(), std::size_t(2));
+    QCOMPARE(window->sequencer.Morph_instance->Get_Next_AGIM().element_count, 6);
+    QVERIFY(control<QTimer>("Morph_timer")->isActive());
   }
 
   void fileMenuExitClosesAndTheOthersAreInert() {
