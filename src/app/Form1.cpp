@@ -256,8 +256,7 @@ void Form1::ulbrelixControl1_Paint() {
   glRotatef(-r_time, 0.0f, 0.0f, 1.0f);
   glTranslatef(-kTurntableX, -kTurntableY, -kTurntableZ);
   agim::Draw().Enable(GL_COLOR_MATERIAL);
-  // The working model belongs to the engine, which keeps it non-const; drawing reads it only.
-  AGIM& m = const_cast<AGIM&>(sequencer.Morph_instance->Get_Current_AGIM());
+  const AGIM& m = sequencer.Morph_instance->Get_Current_AGIM();
   if (!m.elements.empty()) {
     m.Render_AGIM();
     if (Wire_frame_CheckBT->isChecked()) m.Render_AGIM_Wireframe();

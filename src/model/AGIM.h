@@ -98,22 +98,22 @@ class AGIM {
   void Flag_CornerZB();
 
   // --- Drawing (current OpenGL context) -------------------------------------------------
-  void Render_AGIM();
-  void Render_AGIM_Wireframe();
-  void Render_AGIMwithVBO();
-  void Render_ZipperAGIM();
-  int Unique_NormalZB_Render(int element);
-  int Stitch_ZB_Render(int element);
-  int Unique_CornerZB_Render(int element);
-  int Special_CornerZB_Render(int element, int side, int block);
-  int General_CornerZB_Render(int element, int side, int block);
-  int Stitch_CornerZB_Render(int element);
+  void Render_AGIM() const;
+  void Render_AGIM_Wireframe() const;
+  void Render_AGIMwithVBO() const;
+  void Render_ZipperAGIM() const;
+  int Unique_NormalZB_Render(int element) const;
+  int Stitch_ZB_Render(int element) const;
+  int Unique_CornerZB_Render(int element) const;
+  int Special_CornerZB_Render(int element, int side, int block) const;
+  int General_CornerZB_Render(int element, int side, int block) const;
+  int Stitch_CornerZB_Render(int element) const;
   int Stitch_CornerZB_SameLV(int element, int partner_element, int side, int block,
-                             int partner_side, int partner_block, Point* corner_pair);
+                             int partner_side, int partner_block, Point* corner_pair) const;
   int Stitch_CornerZB_DiffOneLV(int element, int partner_element, int side, int block,
-                                int partner_side, int partner_block, Point* corner_pair);
+                                int partner_side, int partner_block, Point* corner_pair) const;
   int Stitch_CornerZB_DiffBigLV(int element, int partner_element, int side, int block,
-                                int partner_side, int partner_block, Point* corner_pair);
+                                int partner_side, int partner_block, Point* corner_pair) const;
 };
 
 // True when the named extension is a whole blank-separated word of the current context's

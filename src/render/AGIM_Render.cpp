@@ -29,7 +29,7 @@ int quad_stride(const AGIM_element& e) {
 // The front polygon mode and colour of one immediate-mode pass.
 enum class Pass { Shaded, Wireframe };
 
-void draw_quads(AGIM& model, Pass pass) {
+void draw_quads(const AGIM& model, Pass pass) {
   agim::DrawSink& gl = agim::Draw();
   const int count = model.element_count < static_cast<int>(model.elements.size())
                         ? model.element_count
@@ -81,11 +81,11 @@ void draw_quads(AGIM& model, Pass pass) {
 
 }  // namespace
 
-void AGIM::Render_AGIM() { draw_quads(*this, Pass::Shaded); }
+void AGIM::Render_AGIM() const { draw_quads(*this, Pass::Shaded); }
 
-void AGIM::Render_AGIM_Wireframe() { draw_quads(*this, Pass::Wireframe); }
+void AGIM::Render_AGIM_Wireframe() const { draw_quads(*this, Pass::Wireframe); }
 
-void AGIM::Render_AGIMwithVBO() {
+void AGIM::Render_AGIMwithVBO() const {
   // A model uploaded without buffer objects has no buffer names: nothing to draw.
   if (element_count <= 0 || vertex_buffer_ids.size() < static_cast<std::size_t>(element_count) ||
       normal_buffer_ids.size() < static_cast<std::size_t>(element_count) ||

@@ -60,7 +60,7 @@ void draw_strip_arrays(const AGIM& model) {
   gl.DisableClientState(GL_NORMAL_ARRAY);
 }
 
-void render_frame(AGIM& model, const BoundingSphere& sphere, int width, int height, const FrameOptions& options) {
+void render_frame(const AGIM& model, const BoundingSphere& sphere, int width, int height, const FrameOptions& options) {
   set_lit_camera(sphere, width, height);
   const float* t = kTurntableCentre;
   glPushMatrix();

@@ -30,6 +30,6 @@ void draw_strip_arrays(const AGIM& model);
 // Renders one frame of `model` into the current context's framebuffer (width x height).
 // The crack-free mode draws the buffer-object strips when the model has them and the strip
 // arrays otherwise, then the zipper geometry; the model must have been prepared for it.
-void render_frame(AGIM& model, const BoundingSphere& sphere, int width, int height, const FrameOptions& options);
+void render_frame(const AGIM& model, const BoundingSphere& sphere, int width, int height, const FrameOptions& options);
 
 }  // namespace agim

@@ -20,7 +20,7 @@ const AGIM_Zipper_Block* side_block(const AGIM& model, int element, int side, in
 
 }  // namespace
 
-int AGIM::Unique_CornerZB_Render(int element) {
+int AGIM::Unique_CornerZB_Render(int element) const {
   int count = 0;
   for (int s = 0; s < 4; ++s) {
     const std::vector<AGIM_Zipper_Block>* blocks = agim::zipper_side(*this, element, s);
@@ -40,7 +40,7 @@ int AGIM::Unique_CornerZB_Render(int element) {
   return count;
 }
 
-int AGIM::Special_CornerZB_Render(int element, int side, int block) {
+int AGIM::Special_CornerZB_Render(int element, int side, int block) const {
   const AGIM_Zipper_Block* zb = side_block(*this, element, side, block);
   if (zb == nullptr || !agim::has_pyramid(*zb) || zb->level_diff != 1) return 0;
   const PointGrid& S = zb->samples;
@@ -50,7 +50,7 @@ int AGIM::Special_CornerZB_Render(int element, int side, int block) {
   return 2;
 }
 
-int AGIM::General_CornerZB_Render(int element, int side, int block) {
+int AGIM::General_CornerZB_Render(int element, int side, int block) const {
   const AGIM_Zipper_Block* zb = side_block(*this, element, side, block);
   if (zb == nullptr) return 0;
   const agim::PyramidRule rule =

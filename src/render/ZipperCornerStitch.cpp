@@ -48,7 +48,7 @@ bool corner_chains(const AGIM& model, int element, int partner_element, int side
 
 }  // namespace
 
-int AGIM::Stitch_CornerZB_Render(int element) {
+int AGIM::Stitch_CornerZB_Render(int element) const {
   int count = 0;
   // Sides 0 and 2 between them end at all four patch corners.
   for (const int s : {0, 2}) {
@@ -86,7 +86,7 @@ int AGIM::Stitch_CornerZB_Render(int element) {
 }
 
 int AGIM::Stitch_CornerZB_SameLV(int element, int partner_element, int side, int block,
-                                 int partner_side, int partner_block, Point* corner_pair) {
+                                 int partner_side, int partner_block, Point* corner_pair) const {
   CornerChains ch;
   if (!corner_chains(*this, element, partner_element, side, block, partner_side, partner_block,
                      corner_pair, ch))
@@ -117,7 +117,7 @@ int AGIM::Stitch_CornerZB_SameLV(int element, int partner_element, int side, int
 }
 
 int AGIM::Stitch_CornerZB_DiffOneLV(int element, int partner_element, int side, int block,
-                                    int partner_side, int partner_block, Point* corner_pair) {
+                                    int partner_side, int partner_block, Point* corner_pair) const {
   CornerChains ch;
   if (!corner_chains(*this, element, partner_element, side, block, partner_side, partner_block,
                      corner_pair, ch))
@@ -172,7 +172,7 @@ int AGIM::Stitch_CornerZB_DiffOneLV(int element, int partner_element, int side, 
 }
 
 int AGIM::Stitch_CornerZB_DiffBigLV(int element, int partner_element, int side, int block,
-                                    int partner_side, int partner_block, Point* corner_pair) {
+                                    int partner_side, int partner_block, Point* corner_pair) const {
   CornerChains ch;
   if (!corner_chains(*this, element, partner_element, side, block, partner_side, partner_block,
                      corner_pair, ch))

@@ -22,7 +22,7 @@ bool has_list(const AGIM_Zipper_Block& block, const std::vector<Point>& list) {
 
 }  // namespace
 
-void AGIM::Render_ZipperAGIM() {
+void AGIM::Render_ZipperAGIM() const {
   int total = 0;
   agim::Draw().PointSize(10.0f);
   agim::Draw().Begin(kGlTriangles);
@@ -40,7 +40,7 @@ void AGIM::Render_ZipperAGIM() {
   std::cout << total << '\n' << std::flush;
 }
 
-int AGIM::Unique_NormalZB_Render(int element) {
+int AGIM::Unique_NormalZB_Render(int element) const {
   int count = 0;
   for (int s = 0; s < 4; ++s) {
     const std::vector<AGIM_Zipper_Block>* blocks = agim::zipper_side(*this, element, s);
@@ -53,7 +53,7 @@ int AGIM::Unique_NormalZB_Render(int element) {
   return count;
 }
 
-int AGIM::Stitch_ZB_Render(int element) {
+int AGIM::Stitch_ZB_Render(int element) const {
   const VertexForm plain = VertexForm::Plain;
   int count = 0;
   for (int s = 0; s < 4; ++s) {
