@@ -398,45 +398,16 @@ bool make_mesh_model(const TriangleSoup& soup, const SampleLayout& layout, const
   }
   const double scale = kMeshBoundingRadius / radius;
 
-  model = AGIM{};
-  model.focus_max_x = 625.167f;
-  model.focus_max_y = 436.167f;
-  model.focus_min_x = 296.833f;
-  model.focus_min_y = 107.833f;
-  model.lod_reference = -2.0f;
-  model.element_count = count;
-  model.elements.resize(static_cast<std::size_t>(count));
-  for (int id = 0; id < count; ++id) {
-    AGIM_element& e = model.elements[static_cast<std::size_t>(id)];
-    e.element_id = id;
-    e.max_level = layout.storage_level;
-    e.level = e.base_level = cube.level(id);
-    e.grid_size = grid_size_for_level(e.level);
-    const std::array<int, 4> nb = cube.neighbours(id);
-    const int codes[4] = {1, 0, 0, 1};
-    for (int s = 0; s < 4; ++s) {
-      e.neighbour[s] = nb[static_cast<std::size_t>(s)];
-      e.side_orientation[s] = codes[s];
-    }
-    e.position_grid.resize(n);
-    e.normal_grid.resize(n);
-    for (int r = 0; r < n; ++r)
-      for (int c = 0; c < n; ++c) {
-        const LatticePoint lp = cube.lattice_point(id, r, c);
-        const RadialMeshSampler::Hit& h = hits.at({lp.v[0], lp.v[1], lp.v[2]});
-        double d[3];
-        cube.direction(lp, d);
-        const double dist = h.distance * scale;
-        Point& P = e.position_grid[r][c];
-        Point& Q = e.normal_grid[r][c];
-        P.x = static_cast<float>(kSampleCentre[0] + dist * d[0]);
-        P.y = static_cast<float>(kSampleCentre[1] + dist * d[1]);
-        P.z = static_cast<float>(kSampleCentre[2] + dist * d[2]);
-        Q.x = static_cast<float>(h.normal[0]);
-        Q.y = static_cast<float>(h.normal[1]);
-        Q.z = static_cast<float>(h.normal[2]);
-      }
-  }
+  fill_layout_model(cube, layout, model, [&](const LatticePoint& lp, const double d[3], Point& P, Point& Q) {
+    const RadialMeshSampler::Hit& h = hits.at({lp.v[0], lp.v[1], lp.v[2]});
+    const double dist = h.distance * scale;
+    P.x = static_cast<float>(kSampleCentre[0] + dist * d[0]);
+    P.y = static_cast<float>(kSampleCentre[1] + dist * d[1]);
+    P.z = static_cast<float>(kSampleCentre[2] + dist * d[2]);
+    Q.x = static_cast<float>(h.normal[0]);
+    Q.y = static_cast<float>(h.normal[1]);
+    Q.z = static_cast<float>(h.normal[2]);
+  });
   if (stats) {
     stats->triangles = sampler.triangle_count();
     stats->skipped_triangles = sampler.skipped_triangles();

@@ -238,14 +238,11 @@ bool sample_shape_from_name(const char* name, SampleShape* shape) {
   return false;
 }
 
-void make_sample_model(SampleShape shape, const SampleLayout& layout, AGIM& model) {
-  const CubeSphereLayout cube(layout);
+void fill_layout_model(const CubeSphereLayout& cube, const SampleLayout& layout, AGIM& model,
+                       const std::function<void(const LatticePoint& lattice, const double direction[3],
+                                                Point& position, Point& normal)>& sample) {
   model = AGIM{};
-  model.focus_max_x = 625.167f;
-  model.focus_max_y = 436.167f;
-  model.focus_min_x = 296.833f;
-  model.focus_min_y = 107.833f;
-  model.lod_reference = -2.0f;
+  model.Write_Load_Constants();
   const int count = cube.patch_count();
   const int n = cube.samples_per_side();
   model.element_count = count;
@@ -266,20 +263,27 @@ void make_sample_model(SampleShape shape, const SampleLayout& layout, AGIM& mode
     e.normal_grid.resize(n);
     for (int r = 0; r < n; ++r) {
       for (int c = 0; c < n; ++c) {
-        double d[3], pos[3], nor[3];
-        cube.direction(cube.lattice_point(id, r, c), d);
-        sample_shape_point(shape, d, pos, nor);
-        Point& P = e.position_grid[r][c];
-        Point& Q = e.normal_grid[r][c];
-        P.x = static_cast<float>(pos[0]);
-        P.y = static_cast<float>(pos[1]);
-        P.z = static_cast<float>(pos[2]);
-        Q.x = static_cast<float>(nor[0]);
-        Q.y = static_cast<float>(nor[1]);
-        Q.z = static_cast<float>(nor[2]);
+        const LatticePoint lp = cube.lattice_point(id, r, c);
+        double d[3];
+        cube.direction(lp, d);
+        sample(lp, d, e.position_grid[r][c], e.normal_grid[r][c]);
       }
     }
   }
+}
+
+void make_sample_model(SampleShape shape, const SampleLayout& layout, AGIM& model) {
+  const CubeSphereLayout cube(layout);
+  fill_layout_model(cube, layout, model, [shape](const LatticePoint&, const double d[3], Point& P, Point& Q) {
+    double pos[3], nor[3];
+    sample_shape_point(shape, d, pos, nor);
+    P.x = static_cast<float>(pos[0]);
+    P.y = static_cast<float>(pos[1]);
+    P.z = static_cast<float>(pos[2]);
+    Q.x = static_cast<float>(nor[0]);
+    Q.y = static_cast<float>(nor[1]);
+    Q.z = static_cast<float>(nor[2]);
+  });
 }
 
 }  // namespace agim

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "model/AGIM.h"
@@ -66,6 +67,14 @@ class CubeSphereLayout {
   int spread_;
   std::vector<std::array<int, 4>> neighbours_;  // per patch, across sides 0..3
 };
+
+// Fills `model` with the patches of `cube` as the reader would (constants, ids, levels,
+// neighbours, direction codes 1, 0, 0, 1, N x N grids), taking every stored sample's position
+// and normal from `sample` (given the sample's lattice point and its unit direction). No
+// zipper data, no strips. Replaces whatever `model` held.
+void fill_layout_model(const CubeSphereLayout& cube, const SampleLayout& layout, AGIM& model,
+                       const std::function<void(const LatticePoint& lattice, const double direction[3],
+                                                Point& position, Point& normal)>& sample);
 
 // Fills `model` as the reader would (constants, patches, levels, neighbours, direction codes
 // 1, 0, 0, 1, grids), no zipper data, no strips. Replaces whatever `model` held. Throws

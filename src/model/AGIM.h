@@ -59,6 +59,9 @@ class AGIM {
   AGIM& operator=(const AGIM&) = delete;
 
   // --- Reading and preparation ---------------------------------------------------------
+  // Writes the constants every freshly read model carries: the focus rectangle
+  // (296.833 .. 625.167 by 107.833 .. 436.167) and lod_reference -2.0.
+  void Write_Load_Constants();
   // Reads the model file, prepares its zipper data, builds its strips and uploads them.
   // A file that cannot be read or is malformed leaves the model with no patches, the reason
   // in load_error and on stderr; preparation and upload still run (on no patches).

@@ -29,14 +29,6 @@ constexpr std::size_t kMinRecordBytes = 70;
 // The fewest bytes a float sample can take inside a record: one character and a blank.
 constexpr std::size_t kMinSampleBytes = 2;
 
-// Writes the focus-rectangle constants every loaded model carries.
-void write_focus_constants(AGIM& model) {
-  model.focus_max_x = 625.167f;
-  model.focus_max_y = 436.167f;
-  model.focus_min_x = 296.833f;
-  model.focus_min_y = 107.833f;
-}
-
 // Leaves `model` as an unreadable file does (no patches) and reports `message` on stderr.
 void reject(AGIM& model, std::string message) {
   model.element_count = 0;
@@ -349,7 +341,7 @@ bool adopt(AGIM& model, RecordParser& parser, bool parsed) {
 }  // namespace
 
 bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* source_name) {
-  write_focus_constants(*this);
+  Write_Load_Constants();
   const char* source = (source_name != nullptr) ? source_name : "<model text>";
   if (text == nullptr && length != 0) {
     reject(*this, std::string(source) + ": no text to read");
@@ -366,7 +358,7 @@ bool AGIM::Read_AGIM_Text(const char* text, std::size_t length, const char* sour
 }
 
 bool AGIM::Read_AGIM_File(const char* filename) {
-  write_focus_constants(*this);
+  Write_Load_Constants();
   if (filename == nullptr) {
     reject(*this, "<no file name>: cannot open the model file: no file name given");
     return false;

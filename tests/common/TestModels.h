@@ -35,11 +35,7 @@ struct PatchSpec {
 inline void build_model(AGIM& model, std::initializer_list<PatchSpec> specs,
                         const SampleFn& sample = index_grid) {
   model = AGIM{};
-  model.focus_max_x = 625.167f;
-  model.focus_max_y = 436.167f;
-  model.focus_min_x = 296.833f;
-  model.focus_min_y = 107.833f;
-  model.lod_reference = -2.0f;
+  model.Write_Load_Constants();
   model.element_count = static_cast<int>(specs.size());
   model.elements.resize(specs.size());
   int id = 0;
