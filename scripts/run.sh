@@ -12,8 +12,11 @@ files=("$here"/samples/*.agim)
 if [ -n "${DISPLAY:-}" ] && [ -x "$bin/src/app/agim-viewer" ]; then
   exec "$bin/src/app/agim-viewer" --play "${files[@]}"
 elif [ -x "$bin/tools/agim-render/agim-render" ]; then
-  "$bin/tools/agim-render/agim-render" --out "$here/out" "${files[@]}"
-  echo "run: no display; rendered the morph to $here/out"
+  # One whole cycle through the sequence (17 frames a stage), turning on the turntable.
+  frames=$((17 * ${#files[@]}))
+  "$bin/tools/agim-render/agim-render" --out "$here/out" --size 480x360 --frames "$frames" \
+    --turntable "${files[@]}" > "$here/out.log"
+  echo "run: no display; rendered $frames frames of the morph to $here/out (console lines in out.log)"
 else
   "$bin/tools/agim-gen/agim-gen" --summary "${files[@]}"
 fi
