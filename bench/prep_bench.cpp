@@ -49,11 +49,7 @@ void BM_Prepare(benchmark::State& state) {
   }
   int zipper_sides = 0;
   for (auto _ : state) {
-    m.Detect_IFZipper();
-    m.Fill_ZipperBlock();
-    m.Detect_Corner_NeiZB(0);
-    m.Detect_Corner_NeiZB(1);
-    m.Fill_headtail_ZB();
+    m.Prepare_Zipper_Data();
     benchmark::ClobberMemory();
   }
   for (const AGIM_element& e : m.elements)

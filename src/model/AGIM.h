@@ -70,6 +70,9 @@ class AGIM {
   // focus constants and lod_reference. Returns false, with load_error set and the model left
   // with no patches, when the file is rejected.
   bool Read_AGIM_File(const char* filename);
+  // The load-time crack-fixing preparation: Detect_IFZipper, Fill_ZipperBlock,
+  // Detect_Corner_NeiZB(0), Detect_Corner_NeiZB(1), Fill_headtail_ZB.
+  void Prepare_Zipper_Data();
   // Parses model text held in memory; `source_name` names it in errors.
   bool Read_AGIM_Text(const char* text, std::size_t length, const char* source_name);
 

@@ -10,15 +10,19 @@ void AGIM::Write_Load_Constants() {
   lod_reference = -2.0f;
 }
 
-void AGIM::Load_AGIM(const char* filename) {
-  // A rejected file leaves the model as an unopenable one does: no patches. The preparation,
-  // strips and upload run either way, so every load ends in the same consistent state.
-  Read_AGIM_File(filename);
+void AGIM::Prepare_Zipper_Data() {
   Detect_IFZipper();
   Fill_ZipperBlock();
   Detect_Corner_NeiZB(0);
   Detect_Corner_NeiZB(1);
   Fill_headtail_ZB();
+}
+
+void AGIM::Load_AGIM(const char* filename) {
+  // A rejected file leaves the model as an unopenable one does: no patches. The preparation,
+  // strips and upload run either way, so every load ends in the same consistent state.
+  Read_AGIM_File(filename);
+  Prepare_Zipper_Data();
   Build_Strip_Buffers();
   Upload_Strip_Buffers();
 }

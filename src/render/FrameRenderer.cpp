@@ -34,11 +34,7 @@ void copy_patches(const AGIM& source, AGIM& target) {
 }
 
 void prepare_crack_free(AGIM& model) {
-  model.Detect_IFZipper();
-  model.Fill_ZipperBlock();
-  model.Detect_Corner_NeiZB(0);
-  model.Detect_Corner_NeiZB(1);
-  model.Fill_headtail_ZB();
+  model.Prepare_Zipper_Data();
   model.Flag_CornerZB();
   model.Build_Strip_Buffers();
 }

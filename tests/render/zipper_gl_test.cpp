@@ -29,11 +29,7 @@ TEST(ZipperGL, BandIsFilledFrontFacingAndInteriorLeftEmpty) {
                       PatchSpec{7, 7, {0, 0, 0, 0}, {0, 0, 0, 0}},
                       PatchSpec{5, 5, {0, 0, 0, 0}, {0, 0, 0, 0}},
                       PatchSpec{6, 6, {0, 0, 0, 0}, {0, 0, 0, 0}}});
-  model.Detect_IFZipper();
-  model.Fill_ZipperBlock();
-  model.Detect_Corner_NeiZB(0);
-  model.Detect_Corner_NeiZB(1);
-  model.Fill_headtail_ZB();
+  model.Prepare_Zipper_Data();
   model.Flag_CornerZB();
 
   // Window x = patch row, window y = patch column: counter-clockwise in (row, column) is

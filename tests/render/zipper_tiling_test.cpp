@@ -33,11 +33,7 @@ void prepare(AGIM& model, int level, std::array<int, 4> diffs, std::array<int, 4
     around.push_back(PatchSpec{l, l, {0, 0, 0, 0}, {0, 0, 0, 0}});
   }
   build_model(model, {centre, around[0], around[1], around[2], around[3]});
-  model.Detect_IFZipper();
-  model.Fill_ZipperBlock();
-  model.Detect_Corner_NeiZB(0);
-  model.Detect_Corner_NeiZB(1);
-  model.Fill_headtail_ZB();
+  model.Prepare_Zipper_Data();
   if (corners) model.Flag_CornerZB();
 }
 

@@ -21,11 +21,7 @@ struct Sample {
 };
 
 void prepare(AGIM& m) {
-  m.Detect_IFZipper();
-  m.Fill_ZipperBlock();
-  m.Detect_Corner_NeiZB(0);
-  m.Detect_Corner_NeiZB(1);
-  m.Fill_headtail_ZB();
+  m.Prepare_Zipper_Data();
 }
 
 // Column 0 of the side's blocks in walk order, shared end rows taken once.

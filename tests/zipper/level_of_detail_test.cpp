@@ -23,11 +23,7 @@ bool same_points(const Point* a, const Point* b, std::size_t n) {
 }
 
 void prepare(AGIM& m) {
-  m.Detect_IFZipper();
-  m.Fill_ZipperBlock();
-  m.Detect_Corner_NeiZB(0);
-  m.Detect_Corner_NeiZB(1);
-  m.Fill_headtail_ZB();
+  m.Prepare_Zipper_Data();
 }
 
 // Three patches at levels 4, 3, 2 (storage 5, 4, 3) in a ring, as read and prepared.

@@ -148,11 +148,7 @@ void indexed(int id, int r, int c, Point& p, Point& n) {
 }
 
 void prepare(AGIM& m) {
-  m.Detect_IFZipper();
-  m.Fill_ZipperBlock();
-  m.Detect_Corner_NeiZB(0);
-  m.Detect_Corner_NeiZB(1);
-  m.Fill_headtail_ZB();
+  m.Prepare_Zipper_Data();
 }
 
 AGIM_Zipper_Block& block(AGIM& m, int e, int s, int b) {

@@ -31,11 +31,7 @@ bool same_points(const Point* a, const Point* b, std::size_t n) {
 }
 
 void prepare(AGIM& m) {
-  m.Detect_IFZipper();
-  m.Fill_ZipperBlock();
-  m.Detect_Corner_NeiZB(0);
-  m.Detect_Corner_NeiZB(1);
-  m.Fill_headtail_ZB();
+  m.Prepare_Zipper_Data();
 }
 
 // A patch at `level`/`max_level` whose side `side` borders patch 1 at `neighbour_level`; its
