@@ -17,6 +17,7 @@
 #include "model/AGIM.h"
 #include "model/Level.h"
 #include "model/ModelTokenScanner.h"
+#include "common/ModelCompare.h"
 
 namespace {
 
@@ -65,35 +66,7 @@ bool read_text(AGIM& model, const std::string& text, const char* name = "test.ag
   return model.Read_AGIM_Text(text.data(), text.size(), name);
 }
 
-// Every field the reader writes, and every stored sample, are the same in both models.
-void expect_same_model(const AGIM& a, const AGIM& b) {
-  ASSERT_EQ(a.element_count, b.element_count);
-  ASSERT_EQ(a.elements.size(), b.elements.size());
-  for (std::size_t i = 0; i < a.elements.size(); ++i) {
-    SCOPED_TRACE("slot " + std::to_string(i));
-    const AGIM_element& x = a.elements[i];
-    const AGIM_element& y = b.elements[i];
-    EXPECT_EQ(x.element_id, y.element_id);
-    EXPECT_EQ(x.level, y.level);
-    EXPECT_EQ(x.base_level, y.base_level);
-    EXPECT_EQ(x.max_level, y.max_level);
-    EXPECT_EQ(x.grid_size, y.grid_size);
-    for (int k = 0; k < 4; ++k) {
-      EXPECT_EQ(x.neighbour[k], y.neighbour[k]);
-      EXPECT_EQ(x.side_orientation[k], y.side_orientation[k]);
-    }
-    ASSERT_EQ(x.position_grid.size(), y.position_grid.size());
-    ASSERT_EQ(x.normal_grid.size(), y.normal_grid.size());
-    for (std::size_t s = 0; s < x.position_grid.sample_count(); ++s) {
-      const Point& p = x.position_grid.data()[s];
-      const Point& q = y.position_grid.data()[s];
-      const Point& m = x.normal_grid.data()[s];
-      const Point& o = y.normal_grid.data()[s];
-      ASSERT_TRUE(p.x == q.x && p.y == q.y && p.z == q.z) << "position sample " << s;
-      ASSERT_TRUE(m.x == o.x && m.y == o.y && m.z == o.z) << "normal sample " << s;
-    }
-  }
-}
+using agim::test::expect_same_model;
 
 // Patch `id` holds the values sample_value gives, in x, y, z of both grids.
 void expect_samples(const AGIM_element& e, int id) {

@@ -10,6 +10,7 @@
 
 #include "model/AGIM.h"
 #include "model/Level.h"
+#include "common/ModelCompare.h"
 
 namespace {
 
@@ -50,32 +51,7 @@ std::string join(const std::vector<std::string>& tokens, int per_line) {
   return text + "\n";
 }
 
-// Every field the reader writes, and every stored sample, are the same in both models.
-void expect_same_model(const AGIM& a, const AGIM& b) {
-  ASSERT_EQ(a.element_count, b.element_count);
-  ASSERT_EQ(a.elements.size(), b.elements.size());
-  for (std::size_t i = 0; i < a.elements.size(); ++i) {
-    const AGIM_element& x = a.elements[i];
-    const AGIM_element& y = b.elements[i];
-    ASSERT_EQ(x.element_id, y.element_id) << "slot " << i;
-    ASSERT_EQ(x.level, y.level) << "slot " << i;
-    ASSERT_EQ(x.max_level, y.max_level) << "slot " << i;
-    ASSERT_EQ(x.grid_size, y.grid_size) << "slot " << i;
-    for (int k = 0; k < 4; ++k) {
-      ASSERT_EQ(x.neighbour[k], y.neighbour[k]) << "slot " << i;
-      ASSERT_EQ(x.side_orientation[k], y.side_orientation[k]) << "slot " << i;
-    }
-    ASSERT_EQ(x.position_grid.sample_count(), y.position_grid.sample_count());
-    for (std::size_t s = 0; s < x.position_grid.sample_count(); ++s) {
-      const Point& p = x.position_grid.data()[s];
-      const Point& q = y.position_grid.data()[s];
-      const Point& m = x.normal_grid.data()[s];
-      const Point& o = y.normal_grid.data()[s];
-      ASSERT_TRUE(p.x == q.x && p.y == q.y && p.z == q.z) << "slot " << i << " sample " << s;
-      ASSERT_TRUE(m.x == o.x && m.y == o.y && m.z == o.z) << "slot " << i << " sample " << s;
-    }
-  }
-}
+using agim::test::expect_same_model;
 
 // Reads `text` from a file and from memory; both reads agree on the result and the message.
 void expect_file_reads_like_text(const std::string& text, const char* name) {
